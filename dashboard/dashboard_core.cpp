@@ -1,0 +1,65 @@
+// Start-up, shut-down and the pause / resume / fetch controls.
+#include "dashboard/dashboard_core.h"
+
+#include "dashboard/text_numbers.h"
+
+namespace kvr {
+
+DashboardCore::DashboardCore(SerialPort& port) : port_(port) {}
+
+void DashboardCore::clearLinkState() {
+    LiveSum = 0;
+    SetupSum = 0;
+    ValuesSum = 0;
+    CharCount = 0;
+    ValuesLoaded = false;
+    NewRecord = false;
+    SetupReceived = false;
+    LineBuffer.clear();
+}
+
+void DashboardCore::FormCreate() {
+    FetchState = 0;
+    WindowTitle = std::string("KVR Dash & Logger ") + kVersionText +
+                  "  -  reads, shows and logs; never writes to the ECU";
+    PortOpen = false;
+    SCANCOMPORTS();
+    BaudRate = 57600;
+    takePortChoice();
+    clearLinkState();
+    out.AbLED2 = false;
+    out.Ab270Meter1 = 2.0;
+}
+
+void DashboardCore::FormClose() { port_.done(PortNumber); }
+
+void DashboardCore::Exite1Click() { port_.done(PortNumber); }
+
+void DashboardCore::StopClick() {
+    out.Timer1Enabled = false;
+    sendStop();
+    port_.rxClear(PortNumber);
+}
+
+void DashboardCore::Button11Click() {
+    sendPoll();
+    port_.rxClear(PortNumber);
+    out.Timer1Enabled = true;
+}
+
+void DashboardCore::FetchKVRValsClick() {
+    ChartRescaled = false;
+    ValuesLoaded = false;
+    sendValuesRequest();
+    out.Timer1Interval = 600;
+    ValuesSource = "ecu";
+    if (onValuesFetchRequested) onValuesFetchRequested();
+}
+
+void DashboardCore::Button1Click() {
+    memo("108");
+    memo(field(ValuesText, 108, 2));
+    if (decodeValues) decodeValues();
+}
+
+}  // namespace kvr

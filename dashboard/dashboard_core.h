@@ -1,0 +1,136 @@
+// The main window's state and behaviour without the window: the connection
+// state machine, the port handling, the ECU link framer and the polling tick.
+// TForm1 owns one of these, forwards its event handlers to the methods of the
+// same names, and then shows what the outputs below say. Tests and kvrtool
+// drive it directly.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dashboard/serial_port.h"
+
+namespace kvr {
+
+// What the window's controls hold that the behaviour reads.
+struct ControlInputs {
+    std::string SpinEdit5Text = "45";  // data interval, ms (45..9999)
+    bool LogToMemo = false;             // "Enable KVR Text Logging"
+    int logselectbutton = 0;            // "Log Chart Enable": Stop, Go, TP >, RPM >
+    int SpinEdit1 = 20;                 // throttle threshold
+    int SpinEdit2 = 3000;               // RPM threshold
+};
+
+// What the behaviour sets on the window's controls, and one-off requests
+// the window carries out (and then clears).
+struct ControlOutputs {
+    std::vector<std::string> memoLines;  // lines to append to Memo1, oldest first
+    std::vector<std::string> warnings;   // modal warning boxes to show, in order
+    bool AbLED2 = false;                 // LOGGING
+    bool AbLED3 = false;                 // RxData
+    bool AbLED4 = false;                 // Data Error
+    int Gauge2 = 5;                      // receive-queue fill
+    bool Timer1Enabled = false;
+    int Timer1Interval = 500;
+    std::vector<std::string> ComboBox1Items;
+    int ComboBox1ItemIndex = -1;
+    bool ComboBox1Enabled = true;
+    bool Rescancomports1Enabled = true;
+    int notesClears = 0;  // times Memo2 was emptied
+    double Ab270Meter1 = 0;
+};
+
+class DashboardCore {
+public:
+    // Decoding a good values image into the sheets, and a new live record into
+    // the display, are done by the values and live-display code; the core
+    // calls them through these hooks at the moments the link defines.
+    std::function<void()> decodeValues;      // decode ValuesText into the sheets
+    std::function<void()> onChartRescale;    // rescale the log chart for the image
+    std::function<void()> onValuesFetchRequested;  // "Fetch Values": empty StringGrid23
+    std::function<void()> onLiveRecord;      // decode LiveRecord (the tick's decoding steps)
+
+    explicit DashboardCore(SerialPort& port);
+
+    // --- Handlers, named after the window's -------------------------------
+    void FormCreate();
+    void FormClose();
+    void Exite1Click();
+    void Timer1Timer();
+    void StopClick();        // "Pause"
+    void Button11Click();    // "Resume"
+    void FetchKVRValsClick();
+    void SpinEdit5Change(const std::string& text);
+    void SCANCOMPORTS();
+    void Rescancomports1Click() { SCANCOMPORTS(); }
+    void ComboBox1Change(int itemIndex);
+    void OpenCommportClick();
+    void COMPORT_OPEN();
+    void Button2Click();   // "Close Com Port"
+    void Button13Click();  // "CLR COMPRT"
+    void Button14Click();  // "SER GET CHAR"
+    void Button17Click();  // "SIODONE COMPRT"
+    void Button1Click();   // diagnostic: image bytes at 108-109, decode again
+
+    // --- The link ------------------------------------------------------------
+    void FETCH_SERIAL_TEXT();
+    void FIX_IGNITION_DATA();
+    void LOG_FREQUENCY();
+    void sendValuesRequest();  // "D" CR
+    void sendPoll();           // "Q" CR
+    void sendStop();           // "S" CR
+
+    // Appends one line to the message log.
+    void memo(const std::string& line) { out.memoLines.push_back(line); }
+
+    ControlInputs in;
+    ControlOutputs out;
+
+    // --- State (the window's fields) -------------------------------------------
+    int32_t PortNumber = 0;
+    bool PortOpen = false;
+    std::string PortName;
+    int32_t BaudRate = 57600;
+    std::string LineBuffer;
+    int32_t LastChar = 0;
+    uint16_t CharCount = 0;
+    uint8_t LiveSum = 0;
+    uint8_t SetupSum = 0;
+    int32_t ValuesSum = 0;
+    std::string LiveRecord;
+    bool NewRecord = false;
+    std::string SetupLine;
+    bool SetupReceived = false;
+    std::string ValuesText;
+    bool ValuesLoaded = false;
+    std::string ValuesSource;
+    std::string ValuesFileName;
+    int32_t FetchState = 0;
+    bool ChartRescaled = false;
+    std::string WindowTitle;
+    int32_t Ignition = 0;
+
+private:
+    void clearLinkState();
+    void takePortChoice();
+    int rxQueued();
+    void reportLostDevice(int result);
+    // Handles the completed line in LineBuffer. False: the framer stops here.
+    bool handleLine();
+    bool handleLiveRecord();
+    bool handleSetupLine();
+    bool handleImageText();
+
+    SerialPort& port_;
+    bool deviceLost_ = false;  // the lost-device line was written for this open
+};
+
+// "COM1".."COM40" to 0..39; -1 for any other text.
+int portNumberFromName(const std::string& name);
+
+// The version text shown in the caption.
+inline constexpr const char* kVersionText = "V6.3";
+
+}  // namespace kvr

@@ -1,0 +1,56 @@
+// The polling tick: asks for the values image, keeps the ECU sending live
+// records, runs the framer and hands each new good record on for decoding.
+#include "dashboard/dashboard_core.h"
+#include "tolk.h"
+
+namespace kvr {
+
+int DashboardCore::rxQueued() {
+    const int n = port_.rxQue(PortNumber);
+    if (n < 0) reportLostDevice(n);
+    return n;
+}
+
+void DashboardCore::reportLostDevice(int result) {
+    // A pulled adapter leaves the port open but dead: say so once, keep
+    // ticking, and let the user close and reopen when it is back.
+    if (result != SIO_E_IO || deviceLost_ || !PortOpen) return;
+    deviceLost_ = true;
+    out.AbLED4 = true;
+    memo("COM" + std::to_string(PortNumber + 1) + " stopped answering: device disconnected? Close and open the port again.");
+}
+
+void DashboardCore::Timer1Timer() {
+    int queued = 0;
+    if (PortOpen) {
+        queued = rxQueued();
+        out.Gauge2 = queued > 0 ? queued : 0;
+    }
+    if (queued < 10) out.AbLED3 = false;
+
+    if (FetchState == 0 && !ValuesLoaded) {
+        memo("SENDING D");
+        sendValuesRequest();
+        FetchState = 1;
+        ValuesSource = "ecu";
+        return;
+    }
+    if (ValuesLoaded && !ChartRescaled) {
+        if (onChartRescale) onChartRescale();
+        ChartRescaled = true;
+    }
+    if (ValuesLoaded && rxQueued() == 0) sendPoll();
+    if (rxQueued() > 2) out.AbLED3 = true;
+    if (FetchState == 1) {
+        FETCH_SERIAL_TEXT();
+        memo("FETCH SERIAL TEXT");
+        memo("SER BUFFER" + std::to_string(rxQueued()));
+        FetchState = 2;
+    }
+    if (FetchState > 1) FETCH_SERIAL_TEXT();
+    if (!NewRecord) return;
+    NewRecord = false;
+    if (onLiveRecord) onLiveRecord();
+}
+
+}  // namespace kvr

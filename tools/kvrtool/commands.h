@@ -1,0 +1,27 @@
+// The commands of kvrtool. Each takes its own arguments (after the command
+// name) and returns the exit status: 0 success, 1 failure (one line on
+// stderr), 2 bad usage.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kvrtool {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const Args& args);
+};
+
+// Bad usage: prints the named command's usage line to stderr and returns 2.
+int usageError(const char* name, const std::string& why);
+
+int runPorts(const Args& args);
+
+// Every command, in the order `kvrtool --help` lists them.
+const std::vector<Command>& commands();
+
+}  // namespace kvrtool

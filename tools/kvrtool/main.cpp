@@ -1,0 +1,50 @@
+// kvrtool: the dashboard's decoding, files and serial scan from the command line.
+#include <cstdio>
+#include <cstring>
+
+#include "commands.h"
+
+namespace kvrtool {
+
+int usageError(const char* name, const std::string& why) {
+    const char* usage = "";
+    for (const auto& c : commands())
+        if (std::strcmp(c.name, name) == 0) usage = c.usage;
+    std::fprintf(stderr, "kvrtool %s: %s\nusage: kvrtool %s %s\n", name, why.c_str(), name, usage);
+    return 2;
+}
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> all = {
+        {"ports", "", runPorts},
+    };
+    return all;
+}
+
+}  // namespace kvrtool
+
+namespace {
+
+void printUsage(FILE* out) {
+    std::fprintf(out, "usage: kvrtool COMMAND [ARGS]\ncommands:\n");
+    for (const auto& c : kvrtool::commands()) std::fprintf(out, "  %s %s\n", c.name, c.usage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        printUsage(stderr);
+        return 2;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        printUsage(stdout);
+        return 0;
+    }
+    for (const auto& c : kvrtool::commands()) {
+        if (std::strcmp(argv[1], c.name) == 0) return c.run(kvrtool::Args(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "kvrtool: unknown command '%s'\n", argv[1]);
+    printUsage(stderr);
+    return 2;
+}
