@@ -1,0 +1,95 @@
+#include "engine_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace kvrsim {
+namespace {
+
+constexpr double kCycle = 40.0;  // seconds of one drive cycle
+
+std::string real(double v, int width, int decimals) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
+    return buf;
+}
+
+std::string integer(long v, int width) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%*ld", width, v);
+    return buf;
+}
+
+// Throttle (0..63) over the cycle: idle, a pull, cruise, lift-off, idle.
+double throttleShape(double t) {
+    const double c = std::fmod(t, kCycle);
+    if (c < 6) return 2;                         // idle
+    if (c < 16) return 2 + (c - 6) * 6.1;        // opening to wide open
+    if (c < 22) return 63;                       // the pull
+    if (c < 24) return 63 - (c - 22) * 22;       // easing to cruise
+    if (c < 34) return 19 + 3 * std::sin(c);     // cruise
+    return 2;                                    // lift-off and idle
+}
+
+}  // namespace
+
+double EngineModel::throttleAt(double t) const { return std::clamp(throttleShape(t), 0.0, 63.0); }
+
+double EngineModel::rpmAt(double t) const {
+    if (settings_.stalled) return 0;
+    // Speed follows the throttle with a lag, and wanders a little at idle.
+    const double lagged = throttleAt(std::max(0.0, t - 0.8));
+    return 850 + lagged * 95 + 25 * std::sin(t * 3.1);
+}
+
+kvr::LiveFields EngineModel::at(double t) const {
+    kvr::LiveFields f;
+    const double throttle = throttleAt(t);
+    const double rpm = rpmAt(t);
+    const double load = throttle / 63.0;  // 0 closed .. 1 wide open
+
+    // Manifold pressure: vacuum in inHg at part load, boost in PSI on the pull.
+    const double map = load < 0.55 ? -(18.0 - load * 30.0) : (load - 0.55) * 18.0;
+    f.map = real(map, 5, 1);
+    f.running = settings_.stalled ? 0 : static_cast<int>(rpm / 100);
+
+    // Advance falls with load: about 34 degrees cruising, 14 on boost.
+    const int advance = static_cast<int>(std::lround(34 - load * 20));
+    f.ignitionSign = ' ';
+    f.ignitionRaw = 56 - advance;
+
+    // Rich on the pull, lean-ish cruising.
+    const double afr = load > 0.8 ? 11.8 : 14.7 - load * 1.2 + 0.2 * std::sin(t * 1.7);
+    f.afr = settings_.o2Volts ? real(load > 0.8 ? 0.88 : 0.45 + 0.35 * std::sin(t * 2.3), 3, 1) + "V"
+                              : real(afr, 4, 1);
+
+    f.throttle = static_cast<int>(throttle);
+    f.battery = real(13.6 + 0.3 * std::sin(t * 0.2), 4, 1);
+    const double warm = std::min(1.0, t / 300.0);  // warms up over five minutes
+    const int engineTemp = static_cast<int>(90 + warm * 100);
+    f.engineTemp = integer(engineTemp, 3);
+    f.engineTempUnit = 'F';
+    f.airTemp = integer(static_cast<long>(72 + load * 25), 3);
+    f.airTempUnit = 'F';
+
+    const double pulseMs = 1.6 + load * 9.5;
+    f.pulseCount = static_cast<unsigned>(pulseMs * (settings_.pulseInMicros ? 1000 : 2000));
+    const double periodCount = rpm > 0 ? (120.0 / settings_.cylinders) * 2000000.0 / rpm : 0xFFFFFF;
+    f.period = static_cast<unsigned>(std::min(periodCount, double(0xFFFFFF)));
+    const double dutyPercent = rpm > 0 ? pulseMs / (120000.0 / rpm) * 100 : 0;
+    f.duty = integer(std::lround(std::min(dutyPercent, 99.0)), 3);
+    f.knob = integer(50, 3);
+
+    unsigned outputs = 0x02;                 // fuel pump runs with the engine
+    if (rpm > 4500) outputs |= 0x01;         // RPM relay
+    if (engineTemp < 120) outputs |= 0x04;   // fast idle while cold
+    if (engineTemp > 185) outputs |= 0x08;   // radiator fan
+    if (std::fmod(t, kCycle) > 30) outputs |= 0x80;  // aux input open (off)
+    f.outputs = outputs;
+    f.knock = load > 0.9 ? static_cast<unsigned>(std::fmod(t * 7, 4)) : 0;
+    f.checkEngine = 0;
+    return f;
+}
+
+}  // namespace kvrsim

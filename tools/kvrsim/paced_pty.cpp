@@ -1,0 +1,66 @@
+#include "paced_pty.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <stdexcept>
+
+namespace kvrsim {
+
+PacedPty::PacedPty(unsigned bitRate) : bytesPerSecond_(bitRate / 10.0) {
+    char name[256];
+    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
+        throw std::runtime_error("cannot open a pseudo-terminal");
+    }
+    path_ = name;
+    struct termios t {};
+    ::tcgetattr(slave_, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(slave_, TCSANOW, &t);
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+}
+
+PacedPty::~PacedPty() {
+    hangUp();
+    if (slave_ >= 0) ::close(slave_);
+}
+
+void PacedPty::hangUp() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+}
+
+std::string PacedPty::service(int waitMs, double now) {
+    std::string in;
+    if (master_ < 0) return in;
+    struct pollfd p {master_, POLLIN, 0};
+    if (::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN)) {
+        char buf[512];
+        ssize_t n;
+        while ((n = ::read(master_, buf, sizeof buf)) > 0) in.append(buf, static_cast<size_t>(n));
+    }
+    // Pace the output: the line carries bytesPerSecond_, no faster, and a
+    // quiet spell does not bank up a burst.
+    if (lastService_ >= 0) credit_ += (now - lastService_) * bytesPerSecond_;
+    lastService_ = now;
+    if (pending_.empty()) {
+        credit_ = std::min(credit_, 1.0);
+        return in;
+    }
+    const size_t allowed = std::min(pending_.size(), static_cast<size_t>(credit_));
+    if (allowed > 0) {
+        ssize_t n = ::write(master_, pending_.data(), allowed);
+        if (n > 0) {
+            pending_.erase(0, static_cast<size_t>(n));
+            credit_ -= static_cast<double>(n);
+        }
+    }
+    return in;
+}
+
+}  // namespace kvrsim

@@ -1,0 +1,179 @@
+// The simulator answers like the ECU, and its records decode to what the
+// engine model meant; its faults spoil exactly what they say.
+#include <gtest/gtest.h>
+
+#include "dashboard/dashboard_core.h"
+#include "dashboard/ecu_lines.h"
+#include "dashboard/tests/fake_serial_port.h"
+#include "ecu_simulator.h"
+
+namespace kvrsim {
+namespace {
+
+std::string image() { return kvr::sealImageText(")" + std::string(2238, '3')); }
+
+std::vector<std::string> lines(const std::string& out) {
+    std::vector<std::string> v;
+    size_t start = 0;
+    for (size_t nl; (nl = out.find('\n', start)) != std::string::npos; start = nl + 1)
+        v.push_back(out.substr(start, nl - start));
+    return v;
+}
+
+EcuSimulator makeSim(Fault fault = Fault::None, int every = 1) {
+    SimulatorSettings s;
+    s.fault = fault;
+    s.faultEvery = every;
+    s.setupEvery = 0;
+    return EcuSimulator(image(), EngineModel(EngineSettings{}), s);
+}
+
+// Runs the simulator's output through the dashboard's framer.
+struct Framed {
+    kvr::test::FakeSerialPort port;
+    kvr::DashboardCore core{port};
+    Framed() {
+        port.resetResults[0] = 1;
+        port.reset(0, 8192, 8192);
+    }
+    void feed(const std::string& bytes) {
+        port.feed(bytes);
+        core.FETCH_SERIAL_TEXT();
+    }
+};
+
+TEST(Simulator, AnswersCommandsLikeTheEcu) {
+    auto sim = makeSim();
+    sim.receive("\rD\r", 0.0);
+    EXPECT_EQ(sim.takeOutput(), image() + "\n");
+    sim.receive("Q", 0.1);
+    EXPECT_EQ(sim.takeOutput(), "") << "nothing until the CR";
+    sim.receive("\r", 0.1);
+    auto out = lines(sim.takeOutput());
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].size(), 66u);
+    EXPECT_EQ(out[0][0], '*');
+    sim.receive("S\r", 0.2);
+    sim.tick(100.0);
+    EXPECT_EQ(sim.takeOutput(), "") << "quiet after S";
+}
+
+TEST(Simulator, RecordsPassTheFramerAndDescribeARunningEngine) {
+    auto sim = makeSim();
+    Framed f;
+    for (double t = 0; t < 40; t += 0.5) {
+        sim.receive("Q\r", t);
+        f.feed(sim.takeOutput());
+        ASSERT_TRUE(f.core.NewRecord) << "t=" << t << " " << f.core.out.memoLines.back();
+        f.core.NewRecord = false;
+        const int advance = f.core.Ignition;
+        EXPECT_GE(advance, 10);
+        EXPECT_LE(advance, 40);
+    }
+    EXPECT_FALSE(f.core.out.AbLED4);
+}
+
+TEST(Simulator, SetupLinesComeNowAndThenAndPass) {
+    SimulatorSettings s;
+    s.setupEvery = 5;
+    EcuSimulator sim(image(), EngineModel(EngineSettings{}), s);
+    sim.tick(10);
+    EXPECT_EQ(sim.takeOutput(), "") << "silent until spoken to";
+    sim.receive("Q\r", 10);
+    sim.takeOutput();
+    sim.tick(16);
+    Framed f;
+    f.feed(sim.takeOutput());
+    EXPECT_TRUE(f.core.SetupReceived);
+}
+
+TEST(Simulator, FaultsSpoilTheChosenRecords) {
+    {
+        auto sim = makeSim(Fault::BadChecksum, 2);
+        Framed f;
+        sim.receive("Q\rQ\r", 0);
+        f.feed(sim.takeOutput());
+        EXPECT_TRUE(f.core.out.AbLED4);
+        EXPECT_EQ(f.core.out.memoLines.at(0).rfind("checksum error....!$", 0), 0u);
+    }
+    {
+        auto sim = makeSim(Fault::UnreadableChecksum);
+        Framed f;
+        sim.receive("Q\r", 0);
+        f.feed(sim.takeOutput());
+        EXPECT_EQ(f.core.out.memoLines.at(0), "error in checksum read....$Z?");
+    }
+    {
+        auto sim = makeSim(Fault::Silence, 3);
+        sim.receive("Q\rQ\rQ\r", 0);
+        EXPECT_EQ(lines(sim.takeOutput()).size(), 2u);
+    }
+    {
+        auto sim = makeSim(Fault::Truncated);
+        sim.receive("Q\r", 0);
+        auto out = lines(sim.takeOutput());
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_LT(out[0].size(), 66u);
+    }
+    {
+        auto sim = makeSim(Fault::Garbage);
+        Framed f;
+        sim.receive("Q\r", 0);
+        const auto out = sim.takeOutput();
+        EXPECT_GT(out.size(), 67u);
+        f.feed(out);
+        EXPECT_FALSE(f.core.NewRecord) << "a line with bytes before its start is ignored";
+    }
+    {
+        auto sim = makeSim(Fault::HangUp, 2);
+        sim.receive("Q\rQ\r", 0);
+        EXPECT_TRUE(sim.hungUp());
+        EXPECT_EQ(lines(sim.takeOutput()).size(), 1u);
+    }
+    {
+        auto sim = makeSim(Fault::ImageChecksum);
+        Framed f;
+        sim.receive("D\r", 0);
+        f.feed(sim.takeOutput());
+        EXPECT_FALSE(f.core.ValuesLoaded);
+        sim.receive("D\r", 1);
+        f.feed(sim.takeOutput());
+        EXPECT_TRUE(f.core.ValuesLoaded) << "only the first image is spoilt";
+    }
+}
+
+TEST(Simulator, ReplaysLoggedRecordsWithFreshChecksums) {
+    auto sim = makeSim();
+    kvr::LiveFields a, b;
+    a.throttle = 11;
+    b.throttle = 22;
+    sim.replay({kvr::liveRecordBody(a) + "XX", kvr::liveRecordBody(b)});
+    Framed f;
+    int throttles[3];
+    for (int i = 0; i < 3; ++i) {
+        sim.receive("Q\r", i);
+        f.feed(sim.takeOutput());
+        ASSERT_TRUE(f.core.NewRecord);
+        f.core.NewRecord = false;
+        throttles[i] = std::stoi(f.core.LiveRecord.substr(22, 2));
+    }
+    EXPECT_EQ(throttles[0], 11);
+    EXPECT_EQ(throttles[1], 22);
+    EXPECT_EQ(throttles[2], 11);
+}
+
+TEST(EngineModel, PeriodMatchesTheSpeedForTheCylinders) {
+    EngineModel model(EngineSettings{});
+    for (double t : {1.0, 12.0, 20.0, 30.0}) {
+        const auto f = model.at(t);
+        const double rpm = model.rpmAt(t);
+        const double decoded = (120 / 4) * 2000000.0 / f.period;
+        EXPECT_NEAR(decoded, rpm, rpm * 0.01) << t;
+    }
+    EngineSettings stalled;
+    stalled.stalled = true;
+    EXPECT_EQ(EngineModel(stalled).at(5).running, 0);
+}
+
+}  // namespace
+}  // namespace kvrsim
