@@ -1,7 +1,7 @@
 # Debian packages the project needs, and a helper that installs the missing ones.
 # Sourced by scripts/test and scripts/demo.
 
-BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev googletest)
+BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev googletest qt6-base-dev)
 TEST_PACKAGES=()
 
 install_missing() {

@@ -1,0 +1,117 @@
+// TForm1: the main window. A thin layer: it builds the controls, forwards
+// each event to the DashboardCore handler of the same name, and then shows
+// what the core's outputs say.
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include "dashboard/dashboard_core.h"
+
+class Dialogs;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QGroupBox;
+class TAbLED;
+class TGauge;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    kvr::DashboardCore& core() { return core_; }
+    // Shows the core's outputs on the controls.
+    void applyOutputs();
+
+    // --- Controls (named as in the window's design) -----------------------
+    QPushButton* OpenCommport;
+    QComboBox* ComboBox1;
+    QPushButton* Button2;
+    QPushButton* Stop;
+    QPushButton* Button11;
+    QSpinBox* SpinEdit5;
+    QLabel* Label6;
+    QPushButton* FetchKVRVals;
+    QLineEdit* Edit4;
+    QPushButton* Button1;
+    QPushButton* Button13;
+    QPushButton* Button14;
+    QPushButton* Button17;
+    QTabWidget* PageControl1;
+    QWidget* TabGauges;
+    QWidget* TabLogChart;
+    QWidget* TabLogText;
+    QWidget* TabFuel;
+    QWidget* TabIgnition;
+    QWidget* TabOptions;
+    QWidget* TabAirTemp;
+    QWidget* TabNotes;
+    QWidget* TabUtilities;
+    // Gauges
+    TAbLED* AbLED1;
+    TAbLED* AbLED3;
+    TAbLED* AbLED4;
+    TGauge* Gauge2;
+    // Log Chart
+    QGroupBox* logselectbutton;
+    QRadioButton* logselectItems[4];
+    QSpinBox* SpinEdit1;
+    QSpinBox* SpinEdit2;
+    TAbLED* AbLED2;
+    // Log Text
+    QLineEdit* Edit1;
+    QCheckBox* LogToMemo;
+    QPushButton* Button4;
+    QPushButton* ClearMemo;
+    QPlainTextEdit* Memo1;
+    // Notes, Utilities
+    QPlainTextEdit* Memo2;
+    QPlainTextEdit* Memo3;
+    QPushButton* CopyUtilities;
+    // Menu
+    QAction* OpenLogFile1;
+    QAction* SaveLogFile1;
+    QAction* PrintValues1;
+    QAction* SaveAsm1;
+    QAction* Exite1;
+    QAction* Rescancomports1;
+
+    QTimer Timer1;
+
+    int logselectIndex() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildTopBar(QWidget* central);
+    void buildMenu();
+    void buildGaugesTab();
+    void buildLogChartTab();
+    void buildLogTextTab();
+    void buildNotesAndUtilities();
+    void FormResize();
+    // Runs a core handler, then shows its outputs.
+    template <typename F>
+    void handle(F&& f) {
+        f();
+        applyOutputs();
+    }
+
+    kvr::DashboardCore core_;
+    Dialogs& dialogs_;
+    int notesClearsShown_ = 0;
+    std::vector<std::string> comboItemsShown_;
+    bool closing_ = false;
+};
