@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dashboard/live_display.h"
 #include "dashboard/serial_port.h"
 
 namespace kvr {
@@ -50,7 +51,7 @@ public:
     std::function<void()> decodeValues;      // decode ValuesText into the sheets
     std::function<void()> onChartRescale;    // rescale the log chart for the image
     std::function<void()> onValuesFetchRequested;  // "Fetch Values": empty StringGrid23
-    std::function<void()> onLiveRecord;      // decode LiveRecord (the tick's decoding steps)
+    std::function<void()> onLiveRecord;      // a record was decoded into `display`
 
     explicit DashboardCore(SerialPort& port);
 
@@ -82,11 +83,15 @@ public:
     void sendPoll();           // "Q" CR
     void sendStop();           // "S" CR
 
+    // The tick's decoding of LiveRecord into the values and `display`.
+    void decodeLiveRecord();
+
     // Appends one line to the message log.
     void memo(const std::string& line) { out.memoLines.push_back(line); }
 
     ControlInputs in;
     ControlOutputs out;
+    LiveDisplay display;
 
     // --- State (the window's fields) -------------------------------------------
     int32_t PortNumber = 0;
@@ -110,7 +115,14 @@ public:
     int32_t FetchState = 0;
     bool ChartRescaled = false;
     std::string WindowTitle;
-    int32_t Ignition = 0;
+    std::string O2Mode;
+    double Rpm = 0, MapValue = 0, AfrValue = 0, O2Volts = 0, InjPulseMs = 0;
+    int32_t RpmPeriod = 0, Ignition = 0, KnockCount = 0;
+    uint8_t ThrottlePos = 0, OutputFlags = 0;
+    std::string DutyText;
+    // From the values image (set by its decode).
+    int32_t CylinderCount = 0, SwVersion = 0;
+    uint8_t Config5Flags = 0, MapSensorCode = 0;
 
 private:
     void clearLinkState();
@@ -122,6 +134,12 @@ private:
     bool handleLiveRecord();
     bool handleSetupLine();
     bool handleImageText();
+    void decodeSpeed();
+    void decodeManifoldPressure();
+    void decodeMixture();
+    void decodeLabels();
+    void decodeOutputs();
+    void applyLoggingRules();
 
     SerialPort& port_;
     bool deviceLost_ = false;  // the lost-device line was written for this open

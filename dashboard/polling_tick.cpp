@@ -50,6 +50,7 @@ void DashboardCore::Timer1Timer() {
     if (FetchState > 1) FETCH_SERIAL_TEXT();
     if (!NewRecord) return;
     NewRecord = false;
+    decodeLiveRecord();
     if (onLiveRecord) onLiveRecord();
 }
 

@@ -22,4 +22,7 @@ std::optional<double> realNumber(const std::string& text);
 // empty) when the text ends before.
 std::string field(const std::string& text, size_t first, size_t count);
 
+// Received bytes are 8-bit characters; shown text is UTF-8.
+std::string latin1ToUtf8(const std::string& text);
+
 }  // namespace kvr

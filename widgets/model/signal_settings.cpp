@@ -1,0 +1,84 @@
+#include "widgets/model/signal_settings.h"
+
+#include <cmath>
+
+namespace kvr {
+
+void TSignalSettings::changed() {
+    if (onSettingsChange) onSettingsChange();
+}
+
+void TSignalSettings::rangeChanged() {
+    // A range that does not run upwards through zero keeps the previous
+    // span, so a half-made change cannot divide by zero.
+    if (!(valueFrom_ >= 0 && valueTo_ <= 0)) valueSpan_ = valueTo_ - valueFrom_;
+    digitSpan_ = (digitalFrom_ >= 0 && digitalTo_ <= 0) ? 0 : digitalTo_ - digitalFrom_;
+    if (digitSpan_ > 0) valuePerDigit_ = static_cast<double>(valueSpan_) / digitSpan_;
+    if (valueSpan_ > 0) digitsPerValue_ = digitSpan_ / static_cast<double>(valueSpan_);
+    changed();
+}
+
+void TSignalSettings::setDigitalFrom(int32_t v) {
+    digitalFrom_ = v;
+    rangeChanged();
+}
+
+void TSignalSettings::setDigitalTo(int32_t v) {
+    digitalTo_ = v;
+    rangeChanged();
+}
+
+void TSignalSettings::setValueFrom(float v) {
+    if (v == valueFrom_ || v == valueTo_) return;
+    valueFrom_ = v == 0.0f ? 0.000001f : v;
+    rangeChanged();
+}
+
+void TSignalSettings::setValueTo(float v) {
+    if (v == valueFrom_ || v == valueTo_) return;
+    valueTo_ = v;
+    rangeChanged();
+}
+
+void TSignalSettings::setValueUnit(const std::string& unit) {
+    valueUnit_ = unit;
+    changed();
+}
+
+void TSignalSettings::setValueFormat(const std::string& format) {
+    valueFormat_ = format;
+    changed();
+}
+
+void TSignalSettings::setName1(const std::string& n) {
+    name1_ = n;
+    changed();
+}
+
+void TSignalSettings::setName2(const std::string& n) {
+    name2_ = n;
+    changed();
+}
+
+void TChSettings::setValue(float v) {
+    if (v == value_) return;
+    value_ = v;
+    refreshDigit();
+}
+
+void TChSettings::refreshDigit() {
+    const double exact = (static_cast<double>(value_) - ValueFrom()) * digitsPerValue() + DigitalFrom();
+    digit_ = static_cast<int32_t>(std::nearbyint(exact));  // the default rounding: half to even
+    relativeDigit_ = digit_ - DigitalFrom();
+    if (onValueChange) onValueChange();
+}
+
+void TChSettings::setDigit(int32_t d) {
+    if (d == digit_) return;
+    digit_ = d;
+    value_ = static_cast<float>((d - DigitalFrom()) * valuePerDigit() + ValueFrom());
+    relativeDigit_ = digit_ - DigitalFrom();
+    if (onValueChange) onValueChange();
+}
+
+}  // namespace kvr
