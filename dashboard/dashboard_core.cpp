@@ -28,7 +28,8 @@ void DashboardCore::FormCreate() {
     takePortChoice();
     clearLinkState();
     out.AbLED2 = false;
-    out.Ab270Meter1 = 2.0;
+    display.meter[0] = 2.0f;
+    ++display.revision;
 }
 
 void DashboardCore::FormClose() { port_.done(PortNumber); }

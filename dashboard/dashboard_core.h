@@ -40,7 +40,6 @@ struct ControlOutputs {
     bool ComboBox1Enabled = true;
     bool Rescancomports1Enabled = true;
     int notesClears = 0;  // times Memo2 was emptied
-    double Ab270Meter1 = 0;
 };
 
 class DashboardCore {

@@ -42,7 +42,7 @@ TEST(Scan, NoPortsListsFortyFailuresAndSelectsNothing) {
     EXPECT_EQ(core.out.ComboBox1ItemIndex, -1);
     EXPECT_EQ(core.PortNumber, 7) << "an empty list leaves the port number";
     EXPECT_FALSE(core.out.Timer1Enabled);
-    EXPECT_EQ(core.out.Ab270Meter1, 2.0);
+    EXPECT_FLOAT_EQ(core.display.meter[0], 2.0f);
 }
 
 TEST(Scan, ListsOpenablePortsAndSelectsTheLast) {

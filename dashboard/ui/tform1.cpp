@@ -18,6 +18,7 @@
 
 #include "dashboard/ui/dialogs.h"
 #include "dashboard/window_layout.h"
+#include "widgets/ab270_meter.h"
 #include "widgets/ab_led.h"
 #include "widgets/gauge.h"
 
@@ -153,8 +154,110 @@ void TForm1::buildTopBar(QWidget* c) {
     });
 }
 
+namespace {
+
+// Sets up a dial as the design has it.
+void designMeter(TAb270Meter* m, const kvr::MeterSettings& s, const char* valueFormat, int subSteps,
+                 float limitUpper, float limitLower) {
+    kvr::MeterModel& model = m->model();
+    auto& signal = model.SignalSettings();
+    signal.setValueUnit(s.unit);
+    signal.setValueFrom(s.from);
+    signal.setValueTo(s.to);
+    signal.setValueFormat(valueFormat);
+    model.ScaleSettings.Steps = s.steps;
+    model.ScaleSettings.SubSteps = subSteps;
+    model.ScaleSettings.ValueFormat = s.scaleFormat;
+    model.setLimitUpper(limitUpper);
+    model.setLimitLower(limitLower);
+    m->settingsChanged();
+}
+
+QLabel* valueLabel(QWidget* parent, int x, int y, int w, int h, int pixels) {
+    auto* l = new QLabel(parent);
+    l->setGeometry(x, y, w, h);
+    QFont f = l->font();
+    f.setPixelSize(pixels);
+    f.setItalic(true);
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+QLabel* optionPanel(QWidget* parent, const QString& caption, int x, int y) {
+    auto* p = new QLabel(caption, parent);
+    p->setGeometry(x, y, 84, 24);
+    p->setAlignment(Qt::AlignCenter);
+    p->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    p->setAutoFillBackground(true);
+    QPalette pal = p->palette();
+    pal.setColor(QPalette::Window, QColor(128, 128, 128));
+    p->setPalette(pal);
+    return p;
+}
+
+}  // namespace
+
 void TForm1::buildGaugesTab() {
     QWidget* t = TabGauges;
+    const kvr::LiveDisplay& d = core_.display;
+    Ab270Meter1 = new TAb270Meter(t);
+    Ab270Meter3 = new TAb270Meter(t);
+    Ab270Meter2 = new TAb270Meter(t);
+    Ab270Meter5 = new TAb270Meter(t);
+    Ab270Meter4 = new TAb270Meter(t);
+    Ab270Meter6 = new TAb270Meter(t);
+    Ab270Meter1->setGeometry(0, 1, 220, 208);
+    Ab270Meter3->setGeometry(221, 1, 220, 208);
+    Ab270Meter2->setGeometry(442, 1, 220, 208);
+    Ab270Meter5->setGeometry(652, 1, 220, 208);
+    Ab270Meter4->setGeometry(0, 210, 220, 208);
+    Ab270Meter6->setGeometry(652, 210, 220, 208);
+    designMeter(Ab270Meter1, d.meterSettings[0], "##0.0", 4, 8000, 0.0001f);
+    designMeter(Ab270Meter2, d.meterSettings[1], "##0.0", 5, 65, -32);
+    designMeter(Ab270Meter3, d.meterSettings[2], "#0.0", 4, 255, 0.0001f);
+    designMeter(Ab270Meter4, d.meterSettings[3], "##0.0", 4, 255, 0.0001f);
+    designMeter(Ab270Meter5, d.meterSettings[4], "##0.0", 4, 255, 0.0001f);
+    designMeter(Ab270Meter6, d.meterSettings[5], "##0.0", 5, 15, -1);
+    Ab270Meter3->model().sectors[0] = {0x00FF00, 230, 500};
+    Ab270Meter3->model().sectors[1] = {0xFFFF00, 500, 650};
+    Ab270Meter3->model().sectors[2] = {0xFF0000, 650, 1000};
+    Ab270Meter5->model().sectors[0] = {0xFFFF00, 0, 333};
+    Ab270Meter5->model().sectors[1] = {0x00FF00, 334, 819};
+    Ab270Meter5->model().sectors[2] = {0xFF0000, 820, 1000};
+    for (auto& s : Ab270Meter4->model().sectors) s.color = 0x00FF00;
+    Ab270Meter6->minMaxInSectorColors = false;
+    Ab270Meter1->scalePixelSize = 16;
+    Ab270Meter1->boldScale = true;
+    Ab270Meter1->unitPixelSize = 16;
+    Ab270Meter1->unitColor = Qt::red;
+    Ab270Meter1->italicUnit = true;
+    for (int i = 0; i < 6; ++i) {
+        meterSettingsShown_[i] = d.meterSettings[i];
+        meter(i)->setValue(d.meter[i]);
+    }
+
+    // The middle panel: MAP and mixture texts, the value labels, options.
+    MP = valueLabel(t, 226, 214, 210, 34, 27);
+    AFR = valueLabel(t, 440, 214, 208, 34, 27);
+    const char* captions[6] = {"ENG TEMP ", "INJ PW ", "AIR TEMP ", "MIX KNOB ", "INJ DUTY ", "BATT VOLTS"};
+    QLabel** values[6] = {&ET, &INJPW, &AT, &KNOB, &DTY, &BATT};
+    for (int i = 0; i < 6; ++i) {
+        const int x = 226 + (i % 2) * 214, y = 254 + (i / 2) * 30;
+        label(t, captions[i], x, y + 8);
+        *values[i] = valueLabel(t, x + 84, y, 126, 28, 20);
+    }
+    label(t, "KVR SW  VER", 226, 352);
+    Label7 = valueLabel(t, 310, 346, 120, 26, 18);
+    Label7->setText(QString::fromStdString(d.Label7));
+    label(t, "OPTIONS ", 226, 384);
+    FuelPump = optionPanel(t, "FuelPump", 226, 378 + 20);
+    FastIdle = optionPanel(t, "FastIdle", 312, 398);
+    RPMSW = optionPanel(t, "RPM Relay", 398, 398);
+    AuxIn = optionPanel(t, "Aux Input", 484, 398);
+    RadFan = optionPanel(t, "Rad Fan", 570, 398);
+    for (int i = 0; i < 5; ++i) panelColorShown_[i] = kvr::kGray;
+
     label(t, "CHECK", 700, 432);
     label(t, "LIGHT", 700, 446);
     AbLED1 = new TAbLED(t, 16, Qt::red);
@@ -169,6 +272,71 @@ void TForm1::buildGaugesTab() {
     label(t, "Data Error", 8, 452);
     AbLED4 = new TAbLED(t, 12, Qt::red);
     AbLED4->move(80, 453);
+}
+
+TAb270Meter* TForm1::meter(int index) const {
+    TAb270Meter* const meters[6] = {Ab270Meter1, Ab270Meter2, Ab270Meter3, Ab270Meter4, Ab270Meter5, Ab270Meter6};
+    return meters[index];
+}
+
+QLabel* TForm1::panel(int index) const {
+    QLabel* const panels[5] = {FuelPump, FastIdle, RPMSW, AuxIn, RadFan};
+    return panels[index];
+}
+
+void TForm1::applyDisplay() {
+    const kvr::LiveDisplay& d = core_.display;
+    if (d.revision == displayShown_) return;
+    displayShown_ = d.revision;
+    for (int i = 0; i < 6; ++i) {
+        TAb270Meter* m = meter(i);
+        const kvr::MeterSettings& want = d.meterSettings[i];
+        kvr::MeterSettings& shown = meterSettingsShown_[i];
+        if (want.unit != shown.unit || want.from != shown.from || want.to != shown.to ||
+            want.scaleFormat != shown.scaleFormat || want.steps != shown.steps) {
+            // In the order the change is made: unit, scale format, steps, range.
+            auto& signal = m->model().SignalSettings();
+            signal.setValueUnit(want.unit);
+            m->model().ScaleSettings.ValueFormat = want.scaleFormat;
+            m->model().ScaleSettings.Steps = want.steps;
+            signal.setValueFrom(want.from);
+            signal.setValueTo(want.to);
+            m->settingsChanged();
+            shown = want;
+        }
+        if (want.visible != m->isVisible()) m->setVisible(want.visible);
+        m->setValue(d.meter[i]);
+    }
+    auto setText = [](QLabel* l, const std::string& text) {
+        const QString t = QString::fromStdString(text);
+        if (l->text() != t) l->setText(t);
+    };
+    setText(MP, d.MP);
+    if (MP->font().pixelSize() != d.MPFontSize) {
+        QFont f = MP->font();
+        f.setPixelSize(d.MPFontSize);
+        MP->setFont(f);
+    }
+    setText(ET, d.ET);
+    setText(INJPW, d.INJPW);
+    setText(AT, d.AT);
+    setText(KNOB, d.KNOB);
+    setText(DTY, d.DTY);
+    setText(BATT, d.BATT);
+    setText(AFR, d.AFR);
+    setText(Label7, d.Label7);
+    setText(Label6, d.Label6);
+    AbLED1->setLit(d.AbLED1);
+    for (int i = 0; i < 5; ++i) {
+        setText(panel(i), d.panels[i].text);
+        if (panelColorShown_[i] != d.panels[i].color) {
+            QPalette pal = panel(i)->palette();
+            const uint32_t c = d.panels[i].color;
+            pal.setColor(QPalette::Window, QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+            panel(i)->setPalette(pal);
+            panelColorShown_[i] = c;
+        }
+    }
 }
 
 void TForm1::buildLogChartTab() {
@@ -232,6 +400,7 @@ int TForm1::logselectIndex() const { return core_.in.logselectbutton; }
 
 void TForm1::applyOutputs() {
     kvr::ControlOutputs& out = core_.out;
+    applyDisplay();
     for (const auto& line : out.memoLines) Memo1->appendPlainText(latin1(line));
     out.memoLines.clear();
 

@@ -20,6 +20,7 @@ class QRadioButton;
 class QSpinBox;
 class QTabWidget;
 class QGroupBox;
+class TAb270Meter;
 class TAbLED;
 class TGauge;
 
@@ -32,6 +33,10 @@ public:
     kvr::DashboardCore& core() { return core_; }
     // Shows the core's outputs on the controls.
     void applyOutputs();
+    // Shows the decoded live values on the Gauges tab (and the chart's channels).
+    void applyDisplay();
+    TAb270Meter* meter(int index) const;
+    QLabel* panel(int index) const;
 
     // --- Controls (named as in the window's design) -----------------------
     QPushButton* OpenCommport;
@@ -58,6 +63,26 @@ public:
     QWidget* TabNotes;
     QWidget* TabUtilities;
     // Gauges
+    TAb270Meter* Ab270Meter1;
+    TAb270Meter* Ab270Meter2;
+    TAb270Meter* Ab270Meter3;
+    TAb270Meter* Ab270Meter4;
+    TAb270Meter* Ab270Meter5;
+    TAb270Meter* Ab270Meter6;
+    QLabel* MP;
+    QLabel* ET;
+    QLabel* INJPW;
+    QLabel* AT;
+    QLabel* KNOB;
+    QLabel* DTY;
+    QLabel* BATT;
+    QLabel* AFR;
+    QLabel* Label7;
+    QLabel* FuelPump;
+    QLabel* FastIdle;
+    QLabel* RPMSW;
+    QLabel* AuxIn;
+    QLabel* RadFan;
     TAbLED* AbLED1;
     TAbLED* AbLED3;
     TAbLED* AbLED4;
@@ -112,6 +137,9 @@ private:
     kvr::DashboardCore core_;
     Dialogs& dialogs_;
     int notesClearsShown_ = 0;
+    uint64_t displayShown_ = ~0ull;
+    kvr::MeterSettings meterSettingsShown_[6];
+    uint32_t panelColorShown_[5] = {};
     std::vector<std::string> comboItemsShown_;
     bool closing_ = false;
 };

@@ -4,7 +4,7 @@
 
 #include "dashboard/dashboard_core.h"
 #include "dashboard/ecu_lines.h"
-#include "dashboard/tests/fake_serial_port.h"
+#include "dashboard/memory_serial_port.h"
 #include "ecu_simulator.h"
 
 namespace kvrsim {
@@ -30,7 +30,7 @@ EcuSimulator makeSim(Fault fault = Fault::None, int every = 1) {
 
 // Runs the simulator's output through the dashboard's framer.
 struct Framed {
-    kvr::test::FakeSerialPort port;
+    kvr::MemorySerialPort port;
     kvr::DashboardCore core{port};
     Framed() {
         port.resetResults[0] = 1;
