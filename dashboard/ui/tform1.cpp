@@ -85,7 +85,7 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
 
     Timer1.setInterval(500);
     Timer1.stop();
-    connect(&Timer1, &QTimer::timeout, this, [this] { handle([this] { core_.Timer1Timer(); }); });
+    connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 
     resize(kvr::kDesignWidth, kvr::kDesignHeight);
     // Start-up: the window sits at the screen's top-left corner.
@@ -97,6 +97,10 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::Timer1Timer() {
+    handle([this] { core_.Timer1Timer(); });
+}
 
 void TForm1::buildMenu() {
     QMenu* file = menuBar()->addMenu("&File");
@@ -188,6 +192,10 @@ QLabel* optionPanel(QWidget* parent, const QString& caption, int x, int y) {
     auto* p = new QLabel(caption, parent);
     p->setGeometry(x, y, 84, 24);
     p->setAlignment(Qt::AlignCenter);
+    QFont f = p->font();
+    f.setPixelSize(10);
+    f.setBold(true);
+    p->setFont(f);
     p->setFrameStyle(QFrame::Panel | QFrame::Raised);
     p->setAutoFillBackground(true);
     QPalette pal = p->palette();
@@ -369,6 +377,7 @@ void TForm1::buildLogTextTab() {
     Edit1->setGeometry(8, 8, 300, 22);
     LogToMemo = new QCheckBox("Enable KVR Text Logging", t);
     LogToMemo->move(320, 10);
+    LogToMemo->adjustSize();
     Button4 = button(t, "Copy Text to Clipboard", 520, 6, 160);
     ClearMemo = button(t, "Clear Text Window", 690, 6, 140);
     Memo1 = new QPlainTextEdit(t);

@@ -31,6 +31,8 @@ public:
     ~TForm1() override;
 
     kvr::DashboardCore& core() { return core_; }
+    // The polling tick's handler (Timer1's timeout).
+    void Timer1Timer();
     // Shows the core's outputs on the controls.
     void applyOutputs();
     // Shows the decoded live values on the Gauges tab (and the chart's channels).

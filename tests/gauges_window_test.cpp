@@ -1,0 +1,117 @@
+// The Gauges tab shows what the decoder's display model says, record after
+// record from the simulator's engine, offscreen.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "dashboard/ecu_lines.h"
+#include "dashboard/memory_serial_port.h"
+#include "dashboard/ui/tform1.h"
+#include "ecu_simulator.h"
+#include "support/recording_dialogs.h"
+#include "widgets/ab270_meter.h"
+#include "widgets/ab_led.h"
+
+namespace {
+
+std::string imageText() {
+    std::string t = ")" + std::string(2238, '0');
+    t.replace(7, 2, "04");     // 4 cylinders
+    t.replace(1013, 4, "1F00");  // software 31.0
+    return kvr::sealImageText(t);
+}
+
+void expectWidgetsMatchModel(TForm1& form) {
+    const kvr::LiveDisplay& d = form.core().display;
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_FLOAT_EQ(form.meter(i)->Value(), d.meter[i]);
+        EXPECT_EQ(form.meter(i)->model().SignalSettings().ValueUnit(), d.meterSettings[i].unit);
+        EXPECT_EQ(form.meter(i)->model().ScaleSettings.Steps, d.meterSettings[i].steps);
+    }
+    EXPECT_EQ(form.MP->text().toStdString(), d.MP);
+    EXPECT_EQ(form.MP->font().pixelSize(), d.MPFontSize);
+    EXPECT_EQ(form.ET->text().toStdString(), d.ET);
+    EXPECT_EQ(form.INJPW->text().toStdString(), d.INJPW);
+    EXPECT_EQ(form.AT->text().toStdString(), d.AT);
+    EXPECT_EQ(form.KNOB->text().toStdString(), d.KNOB);
+    EXPECT_EQ(form.DTY->text().toStdString(), d.DTY);
+    EXPECT_EQ(form.BATT->text().toStdString(), d.BATT);
+    EXPECT_EQ(form.AFR->text().toStdString(), d.AFR);
+    EXPECT_EQ(form.Label7->text().toStdString(), d.Label7);
+    EXPECT_EQ(form.AbLED1->Checked(), d.AbLED1);
+    EXPECT_EQ(form.AbLED2->Checked(), form.core().out.AbLED2);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(form.panel(i)->text().toStdString(), d.panels[i].text);
+        const QColor c = form.panel(i)->palette().color(QPalette::Window);
+        EXPECT_EQ(static_cast<uint32_t>(c.rgb() & 0xFFFFFF), d.panels[i].color);
+    }
+}
+
+TEST(GaugesWindow, ShowsEachDecodedRecord) {
+    kvr::MemorySerialPort port;
+    port.resetResults[0] = 1;
+    RecordingDialogs dialogs;
+    TForm1 form(port, dialogs);
+    form.resize(900, 680);
+    form.OpenCommport->click();
+    ASSERT_TRUE(form.core().PortOpen);
+    form.core().SwVersion = 3100;
+    form.logselectItems[2]->setChecked(true);  // log on throttle
+
+    kvrsim::SimulatorSettings settings;
+    settings.setupEvery = 0;
+    kvrsim::EngineSettings engine;
+    kvrsim::EcuSimulator sim(imageText(), kvrsim::EngineModel(engine), settings);
+    sim.receive(port.takeWritten(), 0);
+    port.feed(sim.takeOutput());  // the values image
+
+    bool sawLogging = false;
+    int decoded = 0;
+    for (double t = 0; t < 40; t += 0.25) {
+        form.Timer1.stop();  // ticks are driven by hand here
+        form.Timer1Timer();
+        sim.receive(port.takeWritten(), t);
+        port.feed(sim.takeOutput());
+        if (form.core().display.revision > 1) {
+            ++decoded;
+            expectWidgetsMatchModel(form);
+            sawLogging |= form.AbLED2->Checked();
+        }
+    }
+    EXPECT_GT(decoded, 100);
+    EXPECT_TRUE(sawLogging) << "the pull opens the throttle past 20";
+    EXPECT_TRUE(form.core().ValuesLoaded);
+    EXPECT_FALSE(form.AbLED4->Checked());
+
+    if (const QByteArray dir = qgetenv("KVR_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        form.PageControl1->setCurrentIndex(0);
+        form.grab().save(QString::fromLocal8Bit(dir) + "/gauges.png");
+        form.PageControl1->setCurrentIndex(2);
+        form.grab().save(QString::fromLocal8Bit(dir) + "/logtext.png");
+    }
+}
+
+TEST(GaugesWindow, O2RecordsSwitchTheMixtureMeter) {
+    kvr::MemorySerialPort port;
+    RecordingDialogs dialogs;
+    TForm1 form(port, dialogs);
+    kvr::DashboardCore& core = form.core();
+    core.ValuesText = imageText();
+    kvr::LiveFields f;
+    f.afr = "0.8V";
+    core.LiveRecord = kvr::sealLiveRecord(kvr::liveRecordBody(f));
+    core.decodeLiveRecord();
+    form.applyDisplay();
+    EXPECT_EQ(form.Ab270Meter3->model().SignalSettings().ValueUnit(), "O2V");
+    EXPECT_FLOAT_EQ(form.Ab270Meter3->model().SignalSettings().ValueTo(), 1);
+    EXPECT_EQ(form.Ab270Meter3->model().ScaleSettings.ValueFormat, ".##");
+    EXPECT_EQ(form.Ab270Meter3->model().position(), 800);
+    expectWidgetsMatchModel(form);
+}
+
+}  // namespace
