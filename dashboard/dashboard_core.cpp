@@ -5,7 +5,7 @@
 
 namespace kvr {
 
-DashboardCore::DashboardCore(SerialPort& port) : port_(port) {}
+DashboardCore::DashboardCore(SerialPort& port) : port_(port) { initialiseChartChannels(chartChannels); }
 
 void DashboardCore::clearLinkState() {
     LiveSum = 0;

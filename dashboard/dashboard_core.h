@@ -12,6 +12,7 @@
 
 #include "dashboard/live_display.h"
 #include "dashboard/serial_port.h"
+#include "widgets/model/signal_settings.h"
 
 namespace kvr {
 
@@ -22,6 +23,16 @@ struct ControlInputs {
     int logselectbutton = 0;            // "Log Chart Enable": Stop, Go, TP >, RPM >
     int SpinEdit1 = 20;                 // throttle threshold
     int SpinEdit2 = 3000;               // RPM threshold
+};
+
+// A change of a log chart channel's range (and unit), in the order made: the
+// chart's setters ignore some values depending on the current bounds, so a
+// copy of the chart must replay the same requests to end up the same.
+struct ChannelRangeRequest {
+    int channel;  // 1..8
+    float from;
+    float to;
+    std::string unit;  // empty: unchanged
 };
 
 // What the behaviour sets on the window's controls, and one-off requests
@@ -40,6 +51,7 @@ struct ControlOutputs {
     bool ComboBox1Enabled = true;
     bool Rescancomports1Enabled = true;
     int notesClears = 0;  // times Memo2 was emptied
+    std::vector<ChannelRangeRequest> channelRanges;  // to replay on the chart
 };
 
 class DashboardCore {
@@ -48,7 +60,6 @@ public:
     // the display, are done by the values and live-display code; the core
     // calls them through these hooks at the moments the link defines.
     std::function<void()> decodeValues;      // decode ValuesText into the sheets
-    std::function<void()> onChartRescale;    // rescale the log chart for the image
     std::function<void()> onValuesFetchRequested;  // "Fetch Values": empty StringGrid23
     std::function<void()> onLiveRecord;      // a record was decoded into `display`
 
@@ -85,12 +96,20 @@ public:
     // The tick's decoding of LiveRecord into the values and `display`.
     void decodeLiveRecord();
 
+    // Sets a chart channel's range (lower bound first) and, when given, its
+    // unit, through the channel's setters; the request is also queued for
+    // the window's chart.
+    void setChartChannelRange(int channel, float from, float to, const std::string& unit = {});
+    void Rescale_Logchart();
+
     // Appends one line to the message log.
     void memo(const std::string& line) { out.memoLines.push_back(line); }
 
     ControlInputs in;
     ControlOutputs out;
     LiveDisplay display;
+    // The log chart's channels as the program has set them (ranges, units).
+    TSignalSettings chartChannels[8];
 
     // --- State (the window's fields) -------------------------------------------
     int32_t PortNumber = 0;
@@ -143,6 +162,9 @@ private:
     SerialPort& port_;
     bool deviceLost_ = false;  // the lost-device line was written for this open
 };
+
+// The log chart's eight channels as the window designs them.
+void initialiseChartChannels(TSignalSettings (&channels)[8]);
 
 // "COM1".."COM40" to 0..39; -1 for any other text.
 int portNumberFromName(const std::string& name);

@@ -148,7 +148,7 @@ void DashboardCore::decodeMixture() {
             m3.from = 0;
             m3.to = 1;
             O2Mode = "O2VOLTS";
-            display.channel2Range = MeterSettings{"O2V", 0, 1, "", 0, true};
+            setChartChannelRange(2, 0, 1, "O2V");
         }
         return;
     }
@@ -167,7 +167,7 @@ void DashboardCore::decodeMixture() {
         m3.steps = 13;
         m3.from = 7;
         m3.to = 20;
-        display.channel2Range = MeterSettings{"AFR", 7, 20, "", 0, true};
+        setChartChannelRange(2, 7, 20, "AFR");
         O2Mode = "AFR";
     }
 }

@@ -43,9 +43,8 @@ struct LiveDisplay {
     // Option panels: FuelPump, FastIdle, RPMSW, AuxIn, RadFan.
     OptionPanel panels[5] = {{"FuelPump", kGray}, {"FastIdle", kGray}, {"RPM Relay", kGray},
                              {"Aux Input", kGray}, {"Rad Fan", kGray}};
-    // Log chart channels 1..8 (index 0..7): the latest value; channel 2's range and unit.
+    // Log chart channels 1..8 (index 0..7): the latest value.
     float channel[8] = {};
-    std::optional<MeterSettings> channel2Range;  // set when the tick switched it
     // Chart recording (the chart's StartRecording) and the status text; the
     // LOGGING lamp is AbLED2 of the control outputs.
     bool recording = false;

@@ -36,7 +36,7 @@ void DashboardCore::Timer1Timer() {
         return;
     }
     if (ValuesLoaded && !ChartRescaled) {
-        if (onChartRescale) onChartRescale();
+        Rescale_Logchart();
         ChartRescaled = true;
     }
     if (ValuesLoaded && rxQueued() == 0) sendPoll();

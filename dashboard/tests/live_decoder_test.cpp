@@ -171,7 +171,7 @@ TEST_F(Decoder, MixtureSwitchesBetweenAfrAndO2VoltsOnce) {
     EXPECT_FLOAT_EQ(d.meter[2], 14.7f);
     EXPECT_EQ(d.AFR, "14.7 ");
     EXPECT_EQ(core.O2Mode, "") << "the meter is already set up for AFR";
-    EXPECT_FALSE(d.channel2Range.has_value());
+    EXPECT_TRUE(core.out.channelRanges.empty());
 
     f.afr = "0.8V";
     decode(f);
@@ -181,8 +181,10 @@ TEST_F(Decoder, MixtureSwitchesBetweenAfrAndO2VoltsOnce) {
     EXPECT_EQ(d.meterSettings[2].scaleFormat, ".##");
     EXPECT_EQ(d.meterSettings[2].steps, 10);
     EXPECT_FLOAT_EQ(d.meterSettings[2].to, 1);
-    ASSERT_TRUE(d.channel2Range.has_value());
-    EXPECT_EQ(d.channel2Range->unit, "O2V");
+    ASSERT_EQ(core.out.channelRanges.size(), 1u);
+    EXPECT_EQ(core.chartChannels[1].ValueUnit(), "O2V");
+    EXPECT_NEAR(core.chartChannels[1].ValueFrom(), 0.000001, 1e-9);
+    EXPECT_FLOAT_EQ(core.chartChannels[1].ValueTo(), 1);
     EXPECT_FLOAT_EQ(d.channel[1], 0.8f);
     EXPECT_EQ(d.AFR, "0.8V ") << "the raw text replaces the number on every record";
 

@@ -431,6 +431,10 @@ void TForm1::applyOutputs() {
     ComboBox1->setEnabled(out.ComboBox1Enabled);
     Rescancomports1->setEnabled(out.Rescancomports1Enabled);
 
+    // The log chart arrives with its own issue; until then the requests
+    // only shape the core's copy of the channels.
+    out.channelRanges.clear();
+
     if (out.notesClears != notesClearsShown_) {
         Memo2->clear();
         notesClearsShown_ = out.notesClears;

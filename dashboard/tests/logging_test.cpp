@@ -1,0 +1,145 @@
+// The log chart's channel ranges and the log's companion values file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "dashboard/dashboard_core.h"
+#include "dashboard/logging/log_files.h"
+#include "dashboard/memory_serial_port.h"
+
+namespace kvr {
+namespace {
+
+class ChartRescale : public ::testing::Test {
+protected:
+    ChartRescale() : core(port) {}
+    MemorySerialPort port;
+    DashboardCore core;
+    const TSignalSettings& map() const { return core.chartChannels[2]; }
+};
+
+TEST_F(ChartRescale, StartsWithTheDesignedChannels) {
+    EXPECT_EQ(core.chartChannels[0].ValueUnit(), "RPM");
+    EXPECT_EQ(core.chartChannels[0].DigitalTo(), 10000);
+    EXPECT_FLOAT_EQ(core.chartChannels[0].ValueTo(), 10000);
+    EXPECT_FLOAT_EQ(core.chartChannels[5].ValueFrom(), -60);
+    EXPECT_EQ(core.chartChannels[7].ValueUnit(), "DUTY");
+    EXPECT_DOUBLE_EQ(core.chartChannels[0].valuePerDigit(), 1.0) << "1 rpm a digit";
+}
+
+TEST_F(ChartRescale, FollowsTheMapSensorCode) {
+    core.MapSensorCode = 16;
+    core.Rescale_Logchart();
+    EXPECT_EQ(core.out.memoLines.back(), "RESCALE LOGCHART16");
+    EXPECT_FLOAT_EQ(map().ValueFrom(), 0.000001f);
+    EXPECT_FLOAT_EQ(map().ValueTo(), 65);
+    core.MapSensorCode = 32;
+    core.Rescale_Logchart();
+    EXPECT_FLOAT_EQ(map().ValueFrom(), -30);
+    EXPECT_FLOAT_EQ(map().ValueTo(), 16);
+    core.MapSensorCode = 112;
+    core.Rescale_Logchart();
+    EXPECT_FLOAT_EQ(map().ValueFrom(), -32);
+    EXPECT_FLOAT_EQ(map().ValueTo(), 65);
+    ASSERT_EQ(core.out.channelRanges.size(), 3u);
+    EXPECT_EQ(core.out.channelRanges[2].channel, 3);
+}
+
+TEST_F(ChartRescale, Config5BitsOverrideTheSensor) {
+    core.MapSensorCode = 16;
+    core.Config5Flags = 33;
+    core.Rescale_Logchart();
+    const auto& memo = core.out.memoLines;
+    ASSERT_EQ(memo.size(), 2u);
+    EXPECT_EQ(memo[1], "CONFIG5=33");
+    EXPECT_FLOAT_EQ(map().ValueFrom(), 0.000001f);
+    EXPECT_FLOAT_EQ(map().ValueTo(), 125);
+    core.Config5Flags = 1;
+    core.Rescale_Logchart();
+    EXPECT_FLOAT_EQ(map().ValueFrom(), -32);
+    EXPECT_FLOAT_EQ(map().ValueTo(), 45);
+}
+
+class TempDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char templ[] = "/tmp/kvr-logs-XXXXXX";
+        ASSERT_NE(::mkdtemp(templ), nullptr);
+        dir = templ;
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    std::string slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::string dir;
+};
+
+TEST(CompanionNames, SavingAndOpeningRules) {
+    EXPECT_EQ(companionNameForSave("/logs/run1.KVL"), "/logs/run1.KVV");
+    EXPECT_EQ(companionNameForSave("/logs/run.dat"), "/logs/run.KVV");
+    EXPECT_EQ(companionNameForSave(".KVL"), ".KVV");
+    EXPECT_EQ(companionNameForSave("/logs.d/run"), "/logs.d/run.KVV") << "a dot in the folder is no extension";
+    EXPECT_EQ(withoutExtension("/logs/run1.KVL"), "/logs/run1");
+    EXPECT_EQ(companionNameByLastCharacter("/logs/run1.KVL"), "/logs/run1.KVV");
+    EXPECT_EQ(companionNameByLastCharacter("/logs/run.dat"), "/logs/run.daV");
+}
+
+TEST_F(TempDir, OpeningFindsTheNameSavingGaveFirst) {
+    const std::string chart = dir + "/run.dat";
+    EXPECT_EQ(findCompanion(chart), "");
+    std::ofstream(dir + "/run.daV") << "old\r\n";
+    EXPECT_EQ(findCompanion(chart), dir + "/run.daV");
+    std::ofstream(dir + "/run.KVV") << "new\r\n";
+    EXPECT_EQ(findCompanion(chart), dir + "/run.KVV");
+}
+
+TEST_F(TempDir, ValuesFileRoundTripKeepsImageAndNotesExactly) {
+    ValuesFile f;
+    f.valuesText = ")" + std::string(2242, '7') + "\xB0";
+    f.notes = {"first note", "", "third: 100\xB0" "F"};
+    std::string error;
+    const std::string path = dir + "/run.KVV";
+    ASSERT_TRUE(writeValuesFile(path, f, error)) << error;
+    EXPECT_EQ(slurp(path), f.valuesText + "\r\nfirst note\r\n\r\nthird: 100\xB0" "F\r\n");
+    for (int round = 0; round < 3; ++round) {
+        ValuesFile back;
+        ASSERT_TRUE(readValuesFile(path, back, error)) << error;
+        EXPECT_EQ(back.valuesText, f.valuesText);
+        EXPECT_EQ(back.notes, f.notes) << "saving and opening again adds no lines";
+        ASSERT_TRUE(writeValuesFile(path, back, error));
+    }
+    ValuesFile none;
+    EXPECT_FALSE(readValuesFile(dir + "/missing.KVV", none, error));
+    EXPECT_NE(error.find("missing.KVV"), std::string::npos);
+}
+
+TEST_F(TempDir, ReplacingWriteLeavesTheOldFileWhenItFails) {
+    const std::string path = dir + "/keep.KVV";
+    std::string error;
+    ASSERT_TRUE(writeFileReplacing(path, "old contents", error));
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(writeFileReplacing(path, "new contents", error));
+    EXPECT_EQ(slurp(path), "new contents");
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
+
+    // A target that cannot be replaced (a folder of that name): nothing is
+    // lost and no temporary file is left behind.
+    const std::string blocked = dir + "/blocked.KVV";
+    ::mkdir(blocked.c_str(), 0755);
+    std::ofstream(blocked + "/inside") << "x";
+    EXPECT_FALSE(writeFileReplacing(blocked, "data", error));
+    EXPECT_EQ(slurp(blocked + "/inside"), "x");
+    EXPECT_FALSE(writeFileReplacing(dir + "/no-such-folder/x.KVV", "data", error));
+    int entries = 0;
+    for (const char* name : {"/keep.KVV", "/blocked.KVV"}) entries += fileExists(dir + name) ? 1 : 0;
+    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(std::system(("test $(ls -A '" + dir + "' | wc -l) -eq 2").c_str()), 0) << "no temporary files left";
+}
+
+}  // namespace
+}  // namespace kvr
