@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,12 +18,17 @@
 namespace kvr {
 
 // What the window's controls hold that the behaviour reads.
+class LogChart;
+class UserPrompts;
+
 struct ControlInputs {
     std::string SpinEdit5Text = "45";  // data interval, ms (45..9999)
     bool LogToMemo = false;             // "Enable KVR Text Logging"
     int logselectbutton = 0;            // "Log Chart Enable": Stop, Go, TP >, RPM >
     int SpinEdit1 = 20;                 // throttle threshold
     int SpinEdit2 = 3000;               // RPM threshold
+    std::string Edit4Text;              // title: proposed log file name
+    std::vector<std::string> notes;     // the lines of the Notes memo
 };
 
 // A change of a log chart channel's range (and unit), in the order made: the
@@ -52,6 +58,8 @@ struct ControlOutputs {
     bool Rescancomports1Enabled = true;
     int notesClears = 0;  // times Memo2 was emptied
     std::vector<ChannelRangeRequest> channelRanges;  // to replay on the chart
+    std::optional<std::string> Edit1Text;             // new text for Edit1
+    std::optional<std::vector<std::string>> notes;    // new lines for the Notes memo
 };
 
 class DashboardCore {
@@ -64,6 +72,10 @@ public:
     std::function<void()> onLiveRecord;      // a record was decoded into `display`
 
     explicit DashboardCore(SerialPort& port);
+
+    // Set by the window: the log chart and the user's dialogs.
+    LogChart* chart = nullptr;
+    UserPrompts* prompts = nullptr;
 
     // --- Handlers, named after the window's -------------------------------
     void FormCreate();
@@ -84,6 +96,8 @@ public:
     void Button14Click();  // "SER GET CHAR"
     void Button17Click();  // "SIODONE COMPRT"
     void Button1Click();   // diagnostic: image bytes at 108-109, decode again
+    void SAVE_LOGFILE();
+    void LOAD_LOGFILE();
 
     // --- The link ------------------------------------------------------------
     void FETCH_SERIAL_TEXT();

@@ -1,0 +1,73 @@
+// Saving and opening a log: the chart file (.KVL) through the log chart, and
+// its companion values file (.KVV) with the values image and the notes.
+#include <cstring>
+
+#include "dashboard/dashboard_core.h"
+#include "dashboard/logging/log_chart.h"
+#include "dashboard/logging/log_files.h"
+#include "dashboard/user_prompts.h"
+
+namespace kvr {
+
+void DashboardCore::SAVE_LOGFILE() {
+    if (!chart || !prompts) return;
+    const std::string title = in.Edit4Text;
+    memo(title);
+    const auto name = prompts->saveFileName(title + ".KVL", "KVL");
+    // The dialog's close empties COM1's receive queue, as "CLR COMPRT" does.
+    Button13Click();
+    if (!name) return;
+
+    if (const int r = chart->SaveToFile(*name); r != 0) {
+        // Nothing is claimed as saved, and the companion is not written
+        // without its chart file, so an older pair on disk stays a pair.
+        prompts->information("Problem saving file.");
+        memo("Log not saved: " + *name + ": " + std::strerror(r));
+        return;
+    }
+    ValuesFileName = *name;
+    out.Edit1Text = "Saved file:" + *name;
+    ValuesFileName = withoutExtension(*name);
+    const std::string companion = ValuesFileName + ".KVV";
+    std::string error;
+    if (!writeValuesFile(companion, ValuesFile{ValuesText, in.notes}, error)) {
+        prompts->information("Problem saving file.\n" + error);
+        memo("Values file not saved: " + error);
+        return;
+    }
+    memo("Saved file:" + ValuesFileName);
+}
+
+void DashboardCore::LOAD_LOGFILE() {
+    if (!chart || !prompts) return;
+    ValuesSource = "pcdisk";
+    chart->Clear();
+    const auto name = prompts->openFileName("*.KVL");
+    if (!name) return;
+
+    ValuesFileName = *name;
+    if (chart->LoadFromFile(*name) != 0) prompts->information("Problem loading file.");
+    memo("Loaded file:" + *name);
+
+    const std::string companion = findCompanion(*name);
+    ValuesFileName = companion.empty() ? companionNameByLastCharacter(*name) : companion;
+    if (companion.empty()) {
+        prompts->information("No corresponding KVR values file found");
+        return;
+    }
+    ValuesFile file;
+    std::string error;
+    if (!readValuesFile(companion, file, error)) {
+        prompts->information("Problem loading file.\n" + error);
+        memo("Values file not loaded: " + error);
+        return;
+    }
+    ValuesText = file.valuesText;
+    // A short first line is kept as the image but is not a whole one: the
+    // notes and sheets stay as they were.
+    if (ValuesText.size() < 2000) return;
+    out.notes = file.notes;
+    if (decodeValues) decodeValues();
+}
+
+}  // namespace kvr

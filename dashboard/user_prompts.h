@@ -1,0 +1,23 @@
+// The questions and messages the core puts to the user while it works:
+// file names for saving and opening, and information boxes.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kvr {
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+    // A file name to save under, proposing `proposed`; a name typed without
+    // an extension gets `defaultExtension`. Nothing when cancelled.
+    virtual std::optional<std::string> saveFileName(const std::string& proposed,
+                                                    const std::string& defaultExtension) = 0;
+    // A file to open, the name box preset to `preset`. Nothing when cancelled.
+    virtual std::optional<std::string> openFileName(const std::string& preset) = 0;
+    // A modal information box with one OK button.
+    virtual void information(const std::string& text) = 0;
+};
+
+}  // namespace kvr
