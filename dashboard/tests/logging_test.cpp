@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "dashboard/dashboard_core.h"
+#include "dashboard/logging/cursor_readout.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/memory_serial_port.h"
 
@@ -139,6 +140,29 @@ TEST_F(TempDir, ReplacingWriteLeavesTheOldFileWhenItFails) {
     for (const char* name : {"/keep.KVV", "/blocked.KVV"}) entries += fileExists(dir + name) ? 1 : 0;
     EXPECT_EQ(entries, 1);
     EXPECT_EQ(std::system(("test $(ls -A '" + dir + "' | wc -l) -eq 2").c_str()), 0) << "no temporary files left";
+}
+
+}  // namespace
+}  // namespace kvr
+
+namespace kvr {
+namespace {
+
+TEST(CursorReadout, TheLineInItsOrderAndFormats) {
+    const float values[8] = {3000, 14.7f, -12.48f, -25, 12, 40, 0, 20};
+    EXPECT_EQ(cursorReadout(values),
+              "RPM= 3000, MAP= -12.48, AFR= 14.7, KNOCK= 0, IGN= -25, TP= 12, AIR TEMP= 40, DUTY= 20");
+}
+
+TEST(CursorReadout, SignificantDigitsAndTheScientificFallback) {
+    EXPECT_EQ(fixedWithPrecision(-12.5, 4, 2), "-12.50");
+    EXPECT_EQ(fixedWithPrecision(123.456, 4, 2), "123.50") << "four significant digits, then two decimals";
+    EXPECT_EQ(fixedWithPrecision(99, 2, 0), "99");
+    EXPECT_EQ(fixedWithPrecision(100, 2, 0), "1.0E+02");
+    EXPECT_EQ(fixedWithPrecision(-100, 2, 0), "-1.0E+02");
+    EXPECT_EQ(fixedWithPrecision(99.6, 2, 0), "1.0E+02") << "rounds up past two digits";
+    EXPECT_EQ(fixedWithPrecision(-0.2, 2, 0), "0");
+    EXPECT_EQ(fixedWithPrecision(65535, 5, 0), "65535");
 }
 
 }  // namespace
