@@ -1,8 +1,13 @@
 # Debian packages the project needs, and a helper that installs the missing ones.
 # Sourced by scripts/test and scripts/demo.
 
-BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev googletest qt6-base-dev)
-TEST_PACKAGES=()
+# g++-multilib builds the serial library's 32-bit copy (tolk32); qemu-user runs
+# its tests, since these kernels do not run 32-bit programs themselves.
+BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev googletest qt6-base-dev g++-multilib)
+TEST_PACKAGES=(qemu-user)
+# The demo runs under Xvfb when there is no display, clicks with xdotool and
+# takes its screenshot with ImageMagick.
+DEMO_PACKAGES=(xvfb xdotool imagemagick)
 
 install_missing() {
     local missing=()

@@ -15,9 +15,13 @@
  * write-no-wait switch is on (the data must stay untouched until the write has
  * finished).
  *
- * Threads: the library takes no locks. Use each port from one thread at a time;
- * the exceptions are SioDone and SioSetInteger(port, 'S', 0), which may be
- * called from another thread to release a waiter on the port.
+ * Threads: use each port from one thread at a time. The exceptions: SioDone
+ * and SioSetInteger(port, 'S', 0) may be called from another thread to release
+ * a thread that waits for events on the port (SioEvent, SioEventWait,
+ * SioEventChar), and the port's message thread (SioMessage) runs beside the
+ * caller's thread. The library keeps that safe with a small lock around each
+ * port's read-ahead and atomics between waiters and SioDone. Set the handlers
+ * and library-wide switches before several threads use the library.
  *
  * Typical use:
  *     if (SioReset(0, 8192, 8192) < 0) { ... }     open COM1
@@ -64,6 +68,46 @@ extern "C" {
 #define SIO_BAUD38400 7
 #define SIO_BAUD57600 8
 #define SIO_BAUD115200 9
+
+/* Parity codes (SioParms). */
+#define SIO_PARITY_NONE 0
+#define SIO_PARITY_ODD 1
+#define SIO_PARITY_EVEN 2
+#define SIO_PARITY_MARK 3
+#define SIO_PARITY_SPACE 4
+
+/* Stop-bit codes (SioParms). */
+#define SIO_STOP_ONE 0
+#define SIO_STOP_ONE5 1 /* sent as two stop bits: see SioParms */
+#define SIO_STOP_TWO 2
+
+/* Line error bits (SioStatus). */
+#define SIO_CE_RXOVER 0x0001   /* input queue overflow */
+#define SIO_CE_OVERRUN 0x0002  /* character overrun in the UART */
+#define SIO_CE_RXPARITY 0x0004 /* parity error */
+#define SIO_CE_FRAME 0x0008    /* framing error */
+#define SIO_CE_BREAK 0x0010    /* break detected */
+#define SIO_CE_TXFULL 0x0100   /* output queue full (never reported here) */
+
+/* Modem status bits (SioCTS, SioDSR, SioRI, SioDCD). */
+#define SIO_MS_CTS 0x10
+#define SIO_MS_DSR 0x20
+#define SIO_MS_RING 0x40
+#define SIO_MS_DCD 0x80
+
+/* Comm-event bits (SioEventWait, SioEvent, SioMessage). */
+#define SIO_EV_RXCHAR 0x0001  /* bytes are waiting to be read */
+#define SIO_EV_RXFLAG 0x0002  /* the event character is among them (SioEventChar) */
+#define SIO_EV_TXEMPTY 0x0004 /* nothing is left to send */
+#define SIO_EV_CTS 0x0008     /* CTS changed */
+#define SIO_EV_DSR 0x0010     /* DSR changed */
+#define SIO_EV_RLSD 0x0020    /* DCD changed */
+#define SIO_EV_BREAK 0x0040   /* a break was received */
+#define SIO_EV_ERR 0x0080     /* a framing, parity or overrun error */
+#define SIO_EV_RING 0x0100    /* the ring indicator came on */
+
+/* No time limit, for the timeouts of the event waits. */
+#define SIO_INFINITE 0xFFFFFFFFu
 
 /* --- Opening, closing and byte transfer ------------------------------------ */
 
@@ -113,6 +157,201 @@ TOLK_API int SioTxQue(int port);
 /* Discard the waiting input (and a pushed-back byte) or the waiting output. */
 TOLK_API int SioRxClear(int port);
 TOLK_API int SioTxClear(int port);
+
+/* --- Line settings, status and diagnostics -------------------------------- */
+
+/* Character format: parity 0..4 (SIO_PARITY_*), stop bits 0..2 (SIO_STOP_*),
+ * data bits 5..8. The values are checked first (SIO_E_BAD_ARG), then the port.
+ * Returns 0, also when the driver refused the format (the port's stored format
+ * and data mask take the new values all the same). Linux has no 1.5 stop bits:
+ * code 1 sets two stop bits, which 16550-type UARTs send as 1.5 with 5 data
+ * bits. A pseudo-terminal keeps 8 data bits and no parity; bytes read are still
+ * masked to the data bits. Lines set with SioDTR/SioRTS 'S' stay raised.
+ * With port -1: the format of the next open. */
+TOLK_API int SioParms(int port, int parity, int stopBits, int dataBits);
+
+/* Flow control: 'H' RTS/CTS (CRTSCTS; Linux couples both directions), 'S'
+ * XON/XOFF both ways, 'N' none. Other letters (also lower case): SIO_E_BAD_ARG.
+ * Returns 1, also when the driver refused. */
+TOLK_API int SioFlow(int port, unsigned char mode);
+
+/* Timeouts in ms, as the library's reads and writes follow them (there is no
+ * driver timeout on Linux: the library waits with poll):
+ *   readInterval 0xFFFFFFFF, the read totals 0: reads return at once;
+ *   readInterval and readMultiplier 0xFFFFFFFF, readConstant between:
+ *     wait up to readConstant for the first byte, then return;
+ *   otherwise a read of n bytes ends after readMultiplier * n + readConstant
+ *     ms (0: no total limit) or after a gap of readInterval ms following a byte
+ *     (0: none); all zero means a read waits until it has all n bytes.
+ *   A write of n bytes ends after writeMultiplier * n + writeConstant ms (0:
+ *     no limit) with what went out.
+ * SioGetc waits at most its own read wait (SioSetInteger 'P') for a read that
+ * these timeouts keep open. 1; SIO_E_OS_ERROR when the device no longer
+ * answers. In force until the next SioReset or SioDone. */
+TOLK_API int SioSetTimeouts(int port, unsigned readInterval, unsigned readMultiplier,
+                            unsigned readConstant, unsigned writeMultiplier,
+                            unsigned writeConstant);
+
+/* Library-wide and per-port switches. The result is pointer-sized: for 'H' the
+ * port's file descriptor (-1 when closed); for every other code a 32-bit int
+ * in its low half with the upper half zero, so read it as (int)result:
+ *   'M' 1 in synchronous mode, 0 in overlapped mode   (port not used)
+ *   'O' value != 0: overlapped mode, 0: synchronous; returns value (port not
+ *       used; the first SioReset or SioInfo replaces an earlier choice)
+ *   'X' ignore a refused queue size := value & 0xFF; returns value
+ *   'H' the port's descriptor                          (port range-checked only)
+ *   'P' SioGetc's read wait := value ms; returns value  (range-checked only)
+ *   'S' release a thread waiting for events on the port; returns 2 (ditto;
+ *       may be called from any thread)
+ *   'W' write-no-wait := value & 0xFF; returns value    (range-checked only)
+ *   other codes: -1. */
+TOLK_API intptr_t SioSetInteger(int port, int code, int value);
+
+/* Library information, by the low byte of code: '1' '2' '6' 0; '3' 'I' 1;
+ * 'V' the version 0x1000 (1.0.0.0) and 'B' the build 0x0001, one digit per
+ * hexadecimal digit; 'M' message threads started, 'm' message threads ended;
+ * 'c' failed device closes; other codes -1. */
+TOLK_API int SioInfo(unsigned char code);
+
+/* 'R' (82): every later SioReset discards the device's queues at open (there is
+ * no device-reset request on Linux); returns 82. 'W' (87): write-no-wait on all
+ * ports; returns 87. 'm' (109): toggles the diagnostic messages and returns
+ * the new state (1 on, 0 off); switching them on shows "MsgBox enabled".
+ * Other codes: -1. */
+TOLK_API int SioDebug(int code);
+
+/* The last OS error number (errno of the last failure reported as
+ * SIO_E_OS_ERROR; 0 when none). Its text (strerror, without a line end; a
+ * missing device, ENOENT, reads "The system cannot find the port specified.")
+ * is written to buffer when size > 0, truncated to fit and always terminated;
+ * with size 0 it is shown as a message (caption "SioWinError"); with a
+ * negative size it is not shown. */
+TOLK_API int SioWinError(char *buffer, int size);
+
+/* The line errors since the last status read, from the driver's error
+ * counters, ANDed with mask (SIO_CE_*). Reading clears them, so each error is
+ * reported once. 0 on a device that keeps no counters (a pseudo-terminal);
+ * -1 when the device does not answer. */
+TOLK_API int SioStatus(int port, unsigned mask);
+
+/* Diagnostic messages (where a desktop library shows a message box) go to the
+ * handler, or to stderr while none is set (handler NULL). Returns 0. */
+typedef void (*SioMessageHandler)(const char *caption, const char *text, void *context);
+TOLK_API int SioSetMessageHandler(SioMessageHandler handler, void *context);
+
+/* --- Modem lines, break and events ------------------------------------------ */
+
+/* 'S' raise, 'C' drop: 1 when the driver did it, 0 when not (a pseudo-terminal
+ * has no modem lines); the requested state is remembered either way, survives
+ * SioDone and SioReset, and SioParms/SioFlow raise the line again while it is
+ * set. 'R': what was last requested (SioDTR 1, SioRTS 2, else 0). Other
+ * letters: SIO_E_BAD_ARG. */
+TOLK_API int SioDTR(int port, unsigned char letter);
+TOLK_API int SioRTS(int port, unsigned char letter);
+
+/* The line's bit when it is on (CTS 0x10, DSR 0x20, RI 0x40, DCD 0x80), else 0;
+ * 0 when the lines cannot be read. */
+TOLK_API int SioCTS(int port);
+TOLK_API int SioDSR(int port);
+TOLK_API int SioRI(int port);
+TOLK_API int SioDCD(int port);
+
+/* 'A' start sending a break, 'C' stop it: 1 done, 0 refused. 'D': 0x10 when a
+ * break was received since the line errors were last read, else 0; this reads
+ * and clears all line errors, as SioStatus does. Other letters SIO_E_BAD_ARG. */
+TOLK_API int SioBrkSig(int port, unsigned char letter);
+
+/* Waits up to timeoutMs (SIO_INFINITE: no limit) for one of the events in mask
+ * (SIO_EV_*). 3 when one happened or the wait was released (SioDone or
+ * SioSetInteger 'S' from another thread, SioMessage with a null window);
+ * 2 when the time ran out; SIO_E_IO when the mask holds no known event, or the
+ * device went away. Which event it was is not reported. In synchronous mode: 3
+ * at once. Events that describe a state are reported while the state holds:
+ * SIO_EV_RXCHAR while bytes wait to be read (also bytes the library has read
+ * ahead), SIO_EV_RXFLAG while the event character is among them,
+ * SIO_EV_TXEMPTY while nothing is left to send. Events that describe a change
+ * (modem lines, ring, break, line errors) are reported when they happen after
+ * the wait began; the library looks for those every 10 ms. A release that
+ * comes before the wait has begun is not kept. */
+TOLK_API int SioEventWait(int port, unsigned mask, unsigned timeoutMs);
+
+/* SioEventWait with no time limit. */
+TOLK_API int SioEvent(int port, unsigned mask);
+
+/* Makes ch the port's event character and waits as SioEventWait does for
+ * SIO_EV_RXFLAG. SIO_E_OS_ERROR (the error stored for SioWinError) when the
+ * port is not open or its settings cannot be read. Range-checked first. */
+TOLK_API int SioEventChar(int port, unsigned char ch, unsigned timeoutMs);
+
+/* One notification per call: starts the port's message thread, which waits
+ * for the events in mask (as SioEvent does) and then calls the notify handler
+ * once with (window, message, port), on the message thread, and ends. Whatever
+ * ends its wait (an event, SioDone, SioSetInteger 'S', SioMessage with a null
+ * window) leads to that one call, with the window and message the thread was
+ * started with. Returns 0 when the thread started; 1 when none was started
+ * (one is already armed, or window is NULL: that also releases an armed
+ * thread); SIO_E_THREAD when no thread could be made.
+ *
+ * There are no window messages here: window is an opaque value handed back to
+ * the handler. A Qt program passes a QObject pointer as the window and, in the
+ * handler, moves the call to that object's (GUI) thread:
+ *     static void notify(void *window, unsigned msg, int port, void *ctx) {
+ *         QObject *w = static_cast<QObject *>(window);
+ *         QMetaObject::invokeMethod(w, [w, msg, port] { ... }, Qt::QueuedConnection);
+ *     }
+ *     SioSetNotifyHandler(notify, NULL);
+ *     SioMessage(port, dashboard, 0x0400, SIO_EV_RXCHAR);
+ * The handler must not block for long. */
+typedef void (*SioNotifyHandler)(void *window, unsigned message, int port, void *context);
+TOLK_API int SioSetNotifyHandler(SioNotifyHandler handler, void *context);
+TOLK_API int SioMessage(int port, void *window, unsigned short message, unsigned mask);
+
+/* --- Waiting, timing and utilities ------------------------------------------ */
+
+/* The next byte, waiting up to timeoutMs for it (polled once per character
+ * time at the port's rate). A waiting byte is returned at once, also with
+ * timeoutMs 0. SIO_E_TIMEOUT; SIO_E_NO_RATE when the rate is 0; other negative
+ * results of SioGetc. */
+TOLK_API int SioWaitFor(int port, unsigned timeoutMs);
+
+/* Waits until at least count bytes are waiting to be read (they are not read)
+ * and returns how many are; SIO_E_TIMEOUT after timeoutMs. Polls about when
+ * the missing bytes can have arrived at the port's rate, at most every 250 ms. */
+TOLK_API int SioRxWait(int port, unsigned count, unsigned timeoutMs);
+
+/* Waits until nothing has arrived for quietMs, discarding what arrives
+ * meanwhile: 0; SIO_E_TIMEOUT when the line was not quiet within maxMs (at
+ * once with maxMs 0); a negative result of SioRxQue. */
+TOLK_API int SioQuiet(int port, unsigned quietMs, unsigned maxMs);
+
+/* The millisecond tick (monotonic; wraps after 2^32 ms: compare ticks by
+ * unsigned subtraction). SioTimeMark: the tick ANDed with mask, or the tick
+ * when mask is 0. */
+TOLK_API unsigned SioTimer(void);
+TOLK_API unsigned SioTimeMark(unsigned mask);
+
+/* Sleeps ms milliseconds; returns 1. */
+TOLK_API int SioSleep(unsigned ms);
+
+/* Writes count bytes as "xx xx xx" (lower-case hex, one space between) with a
+ * terminating zero into buffer, which must hold 3 * count bytes; returns
+ * 3 * count - 1. 0 when count or size is 0 or less; SIO_E_BAD_ARG when the
+ * buffer is too small or a pointer is NULL. Never writes past size. */
+TOLK_API int SioHexView(const void *data, int count, char *buffer, int size);
+
+/* The byte that makes the sum of data and itself 0 modulo 256; 0 for count 0
+ * or less; SIO_E_BAD_ARG for NULL data. */
+TOLK_API int SioLRC(const void *data, int count);
+
+/* Widens a zero-terminated 8-bit string in place to 16-bit little-endian
+ * characters; the buffer must hold twice the string's length. No 16-bit
+ * terminator is written. Returns the length. SIO_E_BAD_ARG for NULL. */
+TOLK_API int SioByteToShort(void *string);
+
+/* Narrows a zero-terminated 16-bit string in place to 8 bits (low bytes; a
+ * character whose low byte is 0 ends it) with its terminator. Returns the
+ * number of characters before it. SIO_E_BAD_ARG for NULL. */
+TOLK_API int SioShortToByte(void *string);
 
 #ifdef __cplusplus
 }

@@ -52,6 +52,8 @@ struct OsLayer {
     void (*wakeSignal)(int wakeFd);
     void (*wakeDrain)(int wakeFd);
     void (*wakeClose)(int wakeFd);
+    // Starts a detached thread running body(arg). 0, or -1 with errno.
+    int (*startThread)(void* (*body)(void*), void* arg);
     void (*sleepMs)(uint32_t ms);
     uint32_t (*tickMs)();
 };

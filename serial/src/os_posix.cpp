@@ -1,6 +1,7 @@
 // The real OS layer: termios and ioctl on a tty device.
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -36,7 +37,13 @@ int openDevice(const char* path) {
     return fd;
 }
 
-int closeDevice(int fd) { return ::close(fd); }
+int closeDevice(int fd) {
+    // The exclusive flag belongs to the tty, not to this descriptor: clear it,
+    // or a tty that stays open elsewhere (a simulator holding its slave side)
+    // refuses every later open by an ordinary user.
+    ::ioctl(fd, TIOCNXCL);
+    return ::close(fd);
+}
 
 long readBytes(int fd, void* buf, unsigned long n) { return ::read(fd, buf, n); }
 long writeBytes(int fd, const void* buf, unsigned long n) { return ::write(fd, buf, n); }
@@ -73,17 +80,38 @@ speed_t speedConstant(unsigned rate) {
     }
 }
 
+unsigned rateOfConstant(speed_t constant) {
+    static const unsigned kRates[] = {50,     75,     110,     134,     150,     200,     300,
+                                      600,    1200,   1800,    2400,    4800,    9600,    19200,
+                                      38400,  57600,  115200,  230400,  460800,  500000,  576000,
+                                      921600, 1000000, 1152000, 1500000, 2000000};
+    for (unsigned r : kRates)
+        if (speedConstant(r) == constant) return r;
+    return 0;
+}
+
 int getAttr(int fd, struct termios* t, unsigned* rate) {
     if (::tcgetattr(fd, t) != 0) return -1;
-    return rateGet(fd, rate);
+    if (rateGet(fd, rate) == 0) return 0;
+    // Without termios2 (an emulator that does not translate it, as qemu-user
+    // does not) the B-constant still tells every standard rate.
+    if (errno != ENOSYS && errno != ENOTTY && errno != EINVAL) return -1;
+    *rate = rateOfConstant(::cfgetospeed(t));
+    return 0;
 }
 
 int setAttr(int fd, const struct termios* t, unsigned rate) {
     struct termios copy = *t;
     speed_t constant = speedConstant(rate);
+    struct termios now {};
     if (constant != B0) {
         ::cfsetispeed(&copy, constant);
         ::cfsetospeed(&copy, constant);
+    } else if (::tcgetattr(fd, &now) == 0) {
+        // The rate goes through termios2 below; until then, and if that is
+        // refused, the line keeps the rate it has.
+        ::cfsetispeed(&copy, ::cfgetispeed(&now));
+        ::cfsetospeed(&copy, ::cfgetospeed(&now));
     }
     if (::tcsetattr(fd, TCSANOW, &copy) != 0) return -1;
     return constant != B0 ? 0 : rateSetAny(fd, rate);
@@ -137,6 +165,22 @@ void wakeDrain(int wakeFd) {
 }
 void wakeClose(int wakeFd) { ::close(wakeFd); }
 
+int startThread(void* (*body)(void*), void* arg) {
+    pthread_attr_t attr;
+    if (::pthread_attr_init(&attr) != 0) return -1;
+    // Detached from birth: nobody joins it, and its handle is released once,
+    // by the system, when it ends.
+    ::pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+    pthread_t id;
+    const int err = ::pthread_create(&id, &attr, body, arg);
+    ::pthread_attr_destroy(&attr);
+    if (err != 0) {
+        errno = err;
+        return -1;
+    }
+    return 0;
+}
+
 void sleepMs(uint32_t ms) {
     struct timespec ts {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
     while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
@@ -154,7 +198,7 @@ uint32_t tickMs() {
 const OsLayer kReal = {openDevice, closeDevice, readBytes, writeBytes, getAttr,  setAttr,
                        inQueue,    outQueue,    flush,     modemGet,   modemSet, breakSet,
                        counters,   waitFor,     wakeCreate, wakeSignal, wakeDrain, wakeClose,
-                       sleepMs,    tickMs};
+                       startThread, sleepMs,    tickMs};
 
 const OsLayer* gInstalled = &kReal;
 

@@ -11,6 +11,7 @@ PortIo gIo[kPortCount];
 LineSettings gLineSettings[kPortCount];
 ReadAhead gReadAhead[kPortCount];
 Library gLib;
+PortGate gGates[kPortCount];
 
 void initialiseLibrary() {
     if (gLib.initialised) return;

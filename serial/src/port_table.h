@@ -88,9 +88,30 @@ struct PortRecord {
     uint8_t dataMask = 0xFF;
     uint8_t writeNoWait = 0;
     uint32_t readWaitMs = 50;
-    bool hungUp = false;  // the device went away; reads fail until SioDone
+    // The device went away; reads fail until SioDone. Atomic because a
+    // message thread's event wait may notice it too.
+    std::atomic<bool> hungUp{false};
     LineCounters lastCounters;  // driver error counters at the last status read
 };
+
+// Where a port's event waiters and its closing meet. A waiter (an event wait
+// on the caller's thread or a message thread) registers in `waiters` and then
+// looks at `closing`; SioDone sets `closing`, wakes the waiters and holds the
+// port's wake channel and device open until `waiters` is back to 0. Both
+// sides use sequentially consistent operations, so at least one of them sees
+// the other: no waiter can use a descriptor after SioDone has closed it.
+struct PortGate {
+    std::atomic<int> waiters{0};
+    std::atomic<bool> closing{false};
+    std::atomic<uint32_t> generation{0};  // + 1 at every SioDone
+    std::atomic<uint32_t> messageThread{0};  // token of the armed message thread; 0: none
+    // What a message thread waits for among received bytes (kWatch* bits and
+    // the event character), so that the caller's thread, when it takes bytes
+    // from the driver, wakes the thread for them: the thread's own poll of
+    // the device would not see bytes that have already left the driver.
+    std::atomic<uint32_t> inputWatch{0};
+};
+enum : uint32_t { kWatchAny = 1u << 16, kWatchChar = 1u << 17 };  // low byte: the character
 
 // Process-wide settings and counters.
 struct Library {
@@ -117,6 +138,7 @@ extern PortIo gIo[kPortCount];
 extern LineSettings gLineSettings[kPortCount];
 extern ReadAhead gReadAhead[kPortCount];
 extern Library gLib;
+extern PortGate gGates[kPortCount];
 
 void initialiseLibrary();  // once: marks every port closed, clears flags, picks the mode
 

@@ -7,11 +7,28 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 
 #include "port_table.h"
 
 namespace tolk {
 namespace {
+
+// Guards each port's read-ahead (and the reads that fill it): the caller's
+// thread reads, while a message thread may look for received bytes or the
+// event character at the same time. Held only around non-blocking work.
+std::mutex gReadLock[kPortCount];
+
+Fill fillLocked(int port);
+
+// New bytes for a message thread that waits for them (see PortGate).
+void wakeInputWatcher(int port, const uint8_t* bytes, uint32_t n) {
+    const uint32_t watch = gGates[port].inputWatch.load(std::memory_order_relaxed);
+    if (watch == 0) return;
+    const bool hit = (watch & kWatchAny) ||
+                     ((watch & kWatchChar) && std::memchr(bytes, static_cast<int>(watch & 0xFF), n) != nullptr);
+    if (hit && gIo[port].wakeFd >= 0) os().wakeSignal(gIo[port].wakeFd);
+}
 
 // The read timeouts, as the completion rule for a read of n bytes.
 struct ReadRule {
@@ -59,11 +76,12 @@ bool complete(const ReadRule& r, const ReadOp& op, uint32_t now) {
 
 // Copies what is waiting into the read's destination. False: device gone.
 bool collect(int port, ReadOp& op) {
+    std::lock_guard<std::mutex> hold(gReadLock[port]);
     ReadAhead& ra = gReadAhead[port];
     bool gone = false;
     while (op.got < op.wanted) {
         if (ra.count() == 0) {
-            Fill f = fillReadAhead(port);
+            Fill f = fillLocked(port);
             if (f == Fill::Gone) gone = true;
             if (f != Fill::Got) break;
         }
@@ -76,9 +94,7 @@ bool collect(int port, ReadOp& op) {
     return !gone;
 }
 
-}  // namespace
-
-Fill fillReadAhead(int port) {
+Fill fillLocked(int port) {
     PortRecord& rec = gPorts[port];
     ReadAhead& ra = gReadAhead[port];
     if (rec.hungUp) return Fill::Gone;
@@ -91,6 +107,7 @@ Fill fillReadAhead(int port) {
     if (ra.tail == ReadAhead::kSize) return Fill::Got;  // full: nothing more to take now
     long n = os().read(rec.handle, ra.data + ra.tail, ReadAhead::kSize - ra.tail);
     if (n > 0) {
+        wakeInputWatcher(port, ra.data + ra.tail, static_cast<uint32_t>(n));
         ra.tail += static_cast<uint32_t>(n);
         return Fill::Got;
     }
@@ -101,9 +118,17 @@ Fill fillReadAhead(int port) {
     return Fill::Gone;
 }
 
+}  // namespace
+
+Fill fillReadAhead(int port) {
+    std::lock_guard<std::mutex> hold(gReadLock[port]);
+    return fillLocked(port);
+}
+
 int waitingInput(int port) {
+    std::lock_guard<std::mutex> hold(gReadLock[port]);
     ReadAhead& ra = gReadAhead[port];
-    if (ra.count() == 0 && fillReadAhead(port) == Fill::Gone) return -1;
+    if (ra.count() == 0 && fillLocked(port) == Fill::Gone) return -1;
     int queued = 0;
     if (!gPorts[port].hungUp && os().inQueue(gPorts[port].handle, &queued) != 0) {
         if (errno == EIO) gPorts[port].hungUp = true;
@@ -113,9 +138,10 @@ int waitingInput(int port) {
 }
 
 int takeByte(int port) {
+    std::lock_guard<std::mutex> hold(gReadLock[port]);
     ReadAhead& ra = gReadAhead[port];
     if (ra.count() == 0) {
-        Fill f = fillReadAhead(port);
+        Fill f = fillLocked(port);
         if (f == Fill::Gone) return -2;
         if (f == Fill::Empty) return -1;
     }
@@ -162,6 +188,21 @@ int32_t awaitRead(int port, uint32_t waitMs) {
     }
 }
 
-void clearReadAhead(int port) { gReadAhead[port].clear(); }
+void clearReadAhead(int port) {
+    std::lock_guard<std::mutex> hold(gReadLock[port]);
+    gReadAhead[port].clear();
+}
+
+InputView inspectInput(int port, bool findChar, uint8_t ch) {
+    std::lock_guard<std::mutex> hold(gReadLock[port]);
+    ReadAhead& ra = gReadAhead[port];
+    const bool gone = fillLocked(port) == Fill::Gone;
+    InputView v;
+    v.any = ra.count() > 0;
+    v.full = ra.count() == ReadAhead::kSize;
+    v.gone = gone && !v.any;
+    v.eventChar = findChar && v.any && std::memchr(ra.data + ra.head, ch, ra.count()) != nullptr;
+    return v;
+}
 
 }  // namespace tolk

@@ -31,4 +31,15 @@ int32_t awaitRead(int port, uint32_t waitMs);
 // Drops everything read ahead.
 void clearReadAhead(int port);
 
+// The waiting input as an event waiter sees it, after taking in what the
+// driver holds. Safe to call from a message thread while the port's own
+// thread reads.
+struct InputView {
+    bool any = false;        // bytes are waiting to be read
+    bool eventChar = false;  // the event character is among them
+    bool full = false;       // the read-ahead can take no more
+    bool gone = false;       // the device has gone away and nothing is left
+};
+InputView inspectInput(int port, bool findChar, uint8_t ch);
+
 }  // namespace tolk

@@ -84,6 +84,7 @@ TOLK_API int SioReset(int port, int rxQueueSize, int txQueueSize) {
     PortRecord& rec = gPorts[port];
     PortIo& io = gIo[port];
     rec.handle = fd;
+    gGates[port].closing.store(false);
     rec.hungUp = false;
     rec.hasPushback = false;
     rec.pushback = 0;
@@ -131,7 +132,17 @@ TOLK_API int SioDone(int port) {
     if (int e = checkPort(port)) return e;
     PortRecord& rec = gPorts[port];
     PortIo& io = gIo[port];
+    PortGate& gate = gGates[port];
+
+    // Release every event waiter (on another thread, or the message thread)
+    // and keep the wake channel and device open until they have let go. They
+    // leave as soon as they see the signal, so this wait is short.
+    gate.closing.store(true);
+    gate.generation.fetch_add(1);
     if (io.wakeFd >= 0) os().wakeSignal(io.wakeFd);
+    while (gate.waiters.load() != 0) os().sleepMs(1);
+    // The message thread, if any, ends by itself; it is not waited for.
+    gate.messageThread.store(0);
 
     // Put back the tty's own read timing and the timeouts it had before.
     rec.deviceTimeouts = rec.savedTimeouts;

@@ -59,7 +59,7 @@ int inQueue(int, int* count) {
     return 0;
 }
 int outQueue(int, int* count) {
-    *count = 0;
+    *count = gDevice->outQueued;
     return 0;
 }
 int flush(int, tolk::Queue q) {
@@ -78,28 +78,43 @@ int modemSet(int, int bits, bool on) {
     gDevice->modemBits = on ? (gDevice->modemBits | bits) : (gDevice->modemBits & ~bits);
     return 0;
 }
-int breakSet(int, bool) { return 0; }
-int counters(int, tolk::LineCounters* c) {
-    *c = tolk::LineCounters{};
+int breakSet(int, bool on) {
+    if (gDevice->breakErrno) return fail(gDevice->breakErrno);
+    gDevice->breakOn = on;
     return 0;
 }
-int waitFor(int, short events, int, int) {
+int counters(int, tolk::LineCounters* c) {
+    if (gDevice->countersErrno) return fail(gDevice->countersErrno);
+    *c = gDevice->counters;
+    return 0;
+}
+// Time passes only while the library waits or sleeps: 10 ms per wait, or the
+// whole wait when it is shorter.
+int waitFor(int, short events, int wakeFd, int timeoutMs) {
+    if (gDevice->onWait) gDevice->onWait(*gDevice);
+    if (wakeFd >= 0 && gDevice->wakePending) return -2;
     if ((events & POLLIN) && !gDevice->input.empty()) return POLLIN;
     if ((events & POLLOUT) && gDevice->writeCapacity > 0) return POLLOUT;
-    gDevice->tick += 10;
+    gDevice->tick += (timeoutMs >= 0 && timeoutMs < 10) ? static_cast<uint32_t>(timeoutMs) : 10u;
     return 0;
 }
 int wakeCreate() { return gDevice->wakeFails ? fail(EMFILE) : 77; }
-void wakeSignal(int) {}
-void wakeDrain(int) {}
+void wakeSignal(int) { gDevice->wakePending = true; }
+void wakeDrain(int) { gDevice->wakePending = false; }
 void wakeClose(int) {}
-void sleepMs(uint32_t ms) { gDevice->tick += ms; }
+// The fake starts no threads (message threads are tested on pseudo-terminals):
+// here it shows what a failed thread creation does.
+int startThread(void* (*)(void*), void*) { return fail(EAGAIN); }
+void sleepMs(uint32_t ms) {
+    gDevice->sleeps.push_back(ms);
+    gDevice->tick += ms;
+}
 uint32_t tickMs() { return gDevice->tick; }
 
 const tolk::OsLayer kFake = {openDevice, closeDevice, readBytes, writeBytes, getAttr,    setAttr,
                              inQueue,    outQueue,    flush,     modemGet,   modemSet,   breakSet,
                              counters,   waitFor,     wakeCreate, wakeSignal, wakeDrain, wakeClose,
-                             sleepMs,    tickMs};
+                             startThread, sleepMs,    tickMs};
 
 }  // namespace
 

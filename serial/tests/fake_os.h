@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,18 @@ struct FakeDevice {
     size_t writeCapacity = SIZE_MAX;  // bytes the driver takes before it is full
     std::deque<unsigned char> input;
     uint32_t tick = 1000;
+
+    // Line errors and break.
+    int countersErrno = 0;  // the counters cannot be read
+    tolk::LineCounters counters;
+    int breakErrno = 0;
+    bool breakOn = false;
+    int outQueued = 0;  // bytes the driver still has to send
+
+    // Waiting and sleeping.
+    bool wakePending = false;  // the wake channel is signalled
+    std::vector<uint32_t> sleeps;
+    std::function<void(FakeDevice&)> onWait;  // runs at every wait, to change the line
 };
 
 // Installs the fake for the life of the object.
