@@ -17,6 +17,7 @@ int usageError(const char* name, const std::string& why) {
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = {
         {"ports", "", runPorts},
+        {"sheets", "FILE.KVV", runSheets},
     };
     return all;
 }
