@@ -5,7 +5,10 @@
 
 namespace kvr {
 
-DashboardCore::DashboardCore(SerialPort& port) : port_(port) { initialiseChartChannels(chartChannels); }
+DashboardCore::DashboardCore(SerialPort& port) : port_(port) {
+    initialiseChartChannels(chartChannels);
+    decodeValues = [this] { FillParameterSheets(); };
+}
 
 void DashboardCore::clearLinkState() {
     LiveSum = 0;
@@ -58,8 +61,7 @@ void DashboardCore::FetchKVRValsClick() {
 }
 
 void DashboardCore::Button1Click() {
-    memo("108");
-    memo(field(ValuesText, 108, 2));
+    for (const auto& line : debugButtonMemoLines(ValuesText)) memo(line);
     if (decodeValues) decodeValues();
 }
 

@@ -13,6 +13,7 @@
 
 #include "dashboard/live_display.h"
 #include "dashboard/serial_port.h"
+#include "dashboard/values/parameter_sheets.h"
 #include "widgets/model/signal_settings.h"
 
 namespace kvr {
@@ -60,6 +61,9 @@ struct ControlOutputs {
     std::vector<ChannelRangeRequest> channelRanges;  // to replay on the chart
     std::optional<std::string> Edit1Text;             // new text for Edit1
     std::optional<std::vector<std::string>> notes;    // new lines for the Notes memo
+    std::optional<std::string> Edit4Text;             // a proposed title
+    std::optional<std::string> loadFuelPanelCaption;  // the panel above StringGrid3
+    int sheetFills = 0;                               // times the sheets were refilled
 };
 
 class DashboardCore {
@@ -67,7 +71,7 @@ public:
     // Decoding a good values image into the sheets, and a new live record into
     // the display, are done by the values and live-display code; the core
     // calls them through these hooks at the moments the link defines.
-    std::function<void()> decodeValues;      // decode ValuesText into the sheets
+    std::function<void()> decodeValues;      // decode ValuesText: FillParameterSheets by default
     std::function<void()> onValuesFetchRequested;  // "Fetch Values": empty StringGrid23
     std::function<void()> onLiveRecord;      // a record was decoded into `display`
 
@@ -98,6 +102,9 @@ public:
     void Button1Click();   // diagnostic: image bytes at 108-109, decode again
     void SAVE_LOGFILE();
     void LOAD_LOGFILE();
+    // Decodes ValuesText into the sheets and the derived values, and adjusts
+    // the meters and the log chart to the ECU's configuration.
+    void FillParameterSheets();
 
     // --- The link ------------------------------------------------------------
     void FETCH_SERIAL_TEXT();
@@ -124,6 +131,12 @@ public:
     LiveDisplay display;
     // The log chart's channels as the program has set them (ranges, units).
     TSignalSettings chartChannels[8];
+    // The parameter sheets and the values derived from the image.
+    ParameterSheets sheets;
+    // How a fill learns the time and file dates; the system's unless a test sets it.
+    std::function<FillContext(const std::string& source, const std::string& valuesFile,
+                              const std::string& openedFile)>
+        fillContext = systemFillContext;
 
     // --- State (the window's fields) -------------------------------------------
     int32_t PortNumber = 0;
@@ -144,6 +157,7 @@ public:
     bool ValuesLoaded = false;
     std::string ValuesSource;
     std::string ValuesFileName;
+    std::string OpenedLogFile;  // the chart file last chosen in the open dialog
     int32_t FetchState = 0;
     bool ChartRescaled = false;
     std::string WindowTitle;

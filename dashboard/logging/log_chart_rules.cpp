@@ -1,6 +1,7 @@
-// The log chart's channel set and the rule by which the manifold-pressure
-// channel's range follows the ECU's MAP sensor and CONFIG5 setting.
+// The log chart's channel set, and its manifold-pressure channel following
+// the ECU's MAP sensor and CONFIG5 setting.
 #include "dashboard/dashboard_core.h"
+#include "dashboard/values/chart_rescale.h"
 
 namespace kvr {
 namespace {
@@ -16,12 +17,6 @@ constexpr ChannelDesign kChannels[8] = {
     {"RPM", 0, 10000, 10000}, {"AFR", 7, 20, 1000},     {"MP", -30, 30, 1000}, {"IGN", -50, 10, 1000},
     {"TP", 0, 64, 1000},      {"AIRTEMP", -60, 250, 1000}, {"KNOCK", 0, 15, 1000}, {"DUTY", 0, 120, 1000},
 };
-
-struct MapRange {
-    float from, to;
-};
-// By MAP sensor code / 16.
-constexpr MapRange kMapRanges[8] = {{-30, 2}, {0, 65}, {-30, 16}, {-30, 30}, {0, 64}, {0, 32}, {-32, 36}, {-32, 65}};
 
 }  // namespace
 
@@ -44,15 +39,9 @@ void DashboardCore::setChartChannelRange(int channel, float from, float to, cons
 }
 
 void DashboardCore::Rescale_Logchart() {
-    memo("RESCALE LOGCHART" + std::to_string(MapSensorCode));
-    if (Config5Flags & 0x21) {
-        memo("CONFIG5=" + std::to_string(Config5Flags));
-        if (Config5Flags & 0x01) setChartChannelRange(3, -32, 45);
-        if (Config5Flags & 0x20) setChartChannelRange(3, 0, 125);
-        return;
-    }
-    const MapRange r = kMapRanges[(MapSensorCode >> 4) & 7];
-    setChartChannelRange(3, r.from, r.to);
+    const ChartRescale r = kvr::Rescale_Logchart(MapSensorCode, Config5Flags);
+    for (const auto& line : r.memoLines) memo(line);
+    setChartChannelRange(3, static_cast<float>(r.range.from), static_cast<float>(r.range.to));
 }
 
 }  // namespace kvr

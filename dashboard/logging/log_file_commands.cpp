@@ -46,6 +46,7 @@ void DashboardCore::LOAD_LOGFILE() {
     if (!name) return;
 
     ValuesFileName = *name;
+    OpenedLogFile = *name;
     if (chart->LoadFromFile(*name) != 0) prompts->information("Problem loading file.");
     memo("Loaded file:" + *name);
 

@@ -130,8 +130,9 @@ TEST_F(Connected, FailedOpenWarnsAndStaysIdle) {
 TEST_F(Connected, TicksFetchTheImageThenPoll) {
     open();
     int decodes = 0;
-    // Each rescale of the chart sets channel 3's range once.
-    auto rescales = [&] { return core.out.channelRanges.size(); };
+    // Range changes of the chart's channels: the image's decode makes some,
+    // and the tick's rescale of channel 3 one more.
+    auto ranges = [&] { return core.out.channelRanges.size(); };
     core.onLiveRecord = [&] { ++decodes; };
 
     core.Timer1Timer();  // FetchState 0: ask again
@@ -150,20 +151,26 @@ TEST_F(Connected, TicksFetchTheImageThenPoll) {
     EXPECT_EQ(memo[memo.size() - 2], "FETCH SERIAL TEXT");
     EXPECT_EQ(memo.back(), "SER BUFFER0");
     EXPECT_EQ(port.takeWritten(), "") << "no poll while the image was still arriving";
+    const size_t afterDecode = ranges();
+    EXPECT_GT(afterDecode, 0u) << "the decode adjusts the chart";
 
     core.Timer1Timer();  // rescale once, then poll on an empty queue
-    EXPECT_EQ(rescales(), 1u);
+    EXPECT_EQ(ranges(), afterDecode + 1);
+    EXPECT_EQ(core.out.channelRanges.back().channel, 3);
     EXPECT_EQ(port.takeWritten(), "Q\r");
     port.feed(record() + "\n");
     core.Timer1Timer();
     EXPECT_EQ(port.takeWritten(), "Q\r") << "the acknowledgement of the record";
     EXPECT_EQ(decodes, 1);
     EXPECT_FALSE(core.NewRecord);
-    EXPECT_EQ(rescales(), 1u);
+    EXPECT_EQ(ranges(), afterDecode + 1) << "once per image";
 }
 
 TEST_F(Connected, FetchValuesStopsPollingUntilTheNewImagePasses) {
     open();
+    // Counts the tick's rescales: the only requests made without a decode.
+    int decodes = 0;
+    core.decodeValues = [&] { ++decodes; };
     auto rescales = [&] { return core.out.channelRanges.size(); };
     core.Timer1Timer();
     port.feed(image() + "\n");
@@ -183,6 +190,7 @@ TEST_F(Connected, FetchValuesStopsPollingUntilTheNewImagePasses) {
     core.Timer1Timer();
     EXPECT_EQ(port.takeWritten(), "Q\r");
     EXPECT_EQ(rescales(), 2u);
+    EXPECT_EQ(decodes, 2);
 }
 
 TEST_F(Connected, PauseAndResumeKeepTheFlags) {

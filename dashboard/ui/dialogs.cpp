@@ -1,5 +1,6 @@
 #include "dashboard/ui/dialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 void QtDialogs::warning(QWidget* parent, const QString& text) {
@@ -8,4 +9,25 @@ void QtDialogs::warning(QWidget* parent, const QString& text) {
 
 void QtDialogs::information(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QStringLiteral("KVR Dash & Logger"), text, QMessageBox::Ok);
+}
+
+std::optional<QString> QtDialogs::saveFileName(QWidget* parent, const QString& proposed, const QString& defaultSuffix,
+                                               const QString& filter) {
+    QFileDialog dialog(parent, QStringLiteral("Save"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (!filter.isEmpty()) dialog.setNameFilter(filter);
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& preset) {
+    QFileDialog dialog(parent, QStringLiteral("Open"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(preset);
+    dialog.selectFile(preset);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -13,6 +14,12 @@ public:
     virtual void warning(QWidget* parent, const QString& text) = 0;
     // A modal information box with one OK button.
     virtual void information(QWidget* parent, const QString& text) = 0;
+    // A save dialog proposing `proposed`; a name without extension gets
+    // `defaultSuffix`. Nothing when cancelled.
+    virtual std::optional<QString> saveFileName(QWidget* parent, const QString& proposed,
+                                                const QString& defaultSuffix, const QString& filter) = 0;
+    // An open dialog with its name box preset. Nothing when cancelled.
+    virtual std::optional<QString> openFileName(QWidget* parent, const QString& preset) = 0;
 };
 
 // The real boxes.
@@ -20,4 +27,7 @@ class QtDialogs : public Dialogs {
 public:
     void warning(QWidget* parent, const QString& text) override;
     void information(QWidget* parent, const QString& text) override;
+    std::optional<QString> saveFileName(QWidget* parent, const QString& proposed, const QString& defaultSuffix,
+                                        const QString& filter) override;
+    std::optional<QString> openFileName(QWidget* parent, const QString& preset) override;
 };

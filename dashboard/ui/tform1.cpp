@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFile>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,7 +15,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTextCursor>
 #include <QTabWidget>
+#include <QTableWidget>
 
 #include "dashboard/ui/dialogs.h"
 #include "dashboard/window_layout.h"
@@ -25,6 +28,8 @@
 namespace {
 
 QString latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<int>(s.size())); }
+
+constexpr int kNotesMaxLength = 600;
 
 QLabel* label(QWidget* parent, const QString& text, int x, int y) {
     auto* l = new QLabel(text, parent);
@@ -82,6 +87,9 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
     buildLogChartTab();
     buildLogTextTab();
     buildNotesAndUtilities();
+    sheetGrids.build(TabFuel, TabIgnition, TabOptions, TabAirTemp);
+    core_.prompts = &prompts_;
+    core_.onValuesFetchRequested = [this] { sheetGrids.grid(23)->item(0, 0)->setText(QString()); };
 
     Timer1.setInterval(500);
     Timer1.stop();
@@ -98,6 +106,40 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
 
 TForm1::~TForm1() = default;
 
+namespace {
+QString fromFileName(const std::string& name) { return QFile::decodeName(QByteArray::fromStdString(name)); }
+std::string toFileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
+}  // namespace
+
+std::optional<std::string> TForm1::Prompts::saveFileName(const std::string& proposed, const std::string& ext) {
+    const auto name = form_.dialogs_.saveFileName(&form_, fromFileName(proposed), QString::fromStdString(ext), {});
+    if (!name) return std::nullopt;
+    return toFileName(*name);
+}
+
+std::optional<std::string> TForm1::Prompts::openFileName(const std::string& preset) {
+    const auto name = form_.dialogs_.openFileName(&form_, QString::fromStdString(preset));
+    if (!name) return std::nullopt;
+    return toFileName(*name);
+}
+
+void TForm1::Prompts::information(const std::string& text) {
+    form_.applyOutputs();  // the log lines that lead up to the box come first
+    form_.dialogs_.information(&form_, latin1(text));
+}
+
+void TForm1::SAVE_LOGFILE() {
+    core_.in.Edit4Text = Edit4->text().toStdString();
+    core_.in.notes.clear();
+    const QString notes = Memo2->toPlainText();
+    if (!notes.isEmpty()) {
+        for (const QString& line : notes.split('\n')) core_.in.notes.push_back(line.toLatin1().toStdString());
+    }
+    handle([this] { core_.SAVE_LOGFILE(); });
+}
+
+void TForm1::LOAD_LOGFILE() { handle([this] { core_.LOAD_LOGFILE(); }); }
+
 void TForm1::Timer1Timer() {
     handle([this] { core_.Timer1Timer(); });
 }
@@ -111,6 +153,8 @@ void TForm1::buildMenu() {
     Exite1 = file->addAction("E&xit");
     QMenu* comPort = menuBar()->addMenu("&ComPort");
     Rescancomports1 = comPort->addAction("Rescan Com ports");
+    connect(SaveLogFile1, &QAction::triggered, this, &TForm1::SAVE_LOGFILE);
+    connect(OpenLogFile1, &QAction::triggered, this, &TForm1::LOAD_LOGFILE);
     connect(Exite1, &QAction::triggered, this, [this] {
         core_.Exite1Click();
         close();
@@ -397,6 +441,14 @@ void TForm1::buildLogTextTab() {
 void TForm1::buildNotesAndUtilities() {
     Memo2 = new QPlainTextEdit(TabNotes);
     Memo2->setGeometry(8, 8, kvr::kDesignWidth - 50, kvr::kDesignHeight - 190);
+    // The notes hold at most 600 characters, as the values file keeps them.
+    connect(Memo2, &QPlainTextEdit::textChanged, this, [this] {
+        const QString text = Memo2->toPlainText();
+        if (text.size() <= kNotesMaxLength) return;
+        const QSignalBlocker quiet(Memo2);
+        Memo2->setPlainText(text.left(kNotesMaxLength));
+        Memo2->moveCursor(QTextCursor::End);
+    });
     Memo3 = new QPlainTextEdit(TabUtilities);
     Memo3->setGeometry(8, 40, kvr::kDesignWidth - 50, kvr::kDesignHeight - 230);
     Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -438,6 +490,28 @@ void TForm1::applyOutputs() {
     if (out.notesClears != notesClearsShown_) {
         Memo2->clear();
         notesClearsShown_ = out.notesClears;
+    }
+    if (out.notes) {
+        QStringList lines;
+        for (const auto& line : *out.notes) lines << latin1(line);
+        Memo2->setPlainText(lines.join('\n').left(kNotesMaxLength));
+        out.notes.reset();
+    }
+    if (out.Edit1Text) {
+        Edit1->setText(latin1(*out.Edit1Text));
+        out.Edit1Text.reset();
+    }
+    if (out.Edit4Text) {
+        Edit4->setText(latin1(*out.Edit4Text));
+        out.Edit4Text.reset();
+    }
+    if (out.sheetFills != sheetFillsShown_) {
+        sheetGrids.apply(core_.sheets.sheets(), true);
+        sheetFillsShown_ = out.sheetFills;
+    }
+    if (out.loadFuelPanelCaption) {
+        sheetGrids.setPanelCaption(3, QString::fromStdString(*out.loadFuelPanelCaption));
+        out.loadFuelPanelCaption.reset();
     }
 
     if (Timer1.interval() != out.Timer1Interval) Timer1.setInterval(std::max(out.Timer1Interval, 1));

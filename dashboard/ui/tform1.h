@@ -7,6 +7,8 @@
 #include <QTimer>
 
 #include "dashboard/dashboard_core.h"
+#include "dashboard/ui/sheet_grids.h"
+#include "dashboard/user_prompts.h"
 
 class Dialogs;
 class QAction;
@@ -114,6 +116,7 @@ public:
     QAction* Rescancomports1;
 
     QTimer Timer1;
+    SheetGrids sheetGrids;
 
     int logselectIndex() const;
 
@@ -129,6 +132,8 @@ private:
     void buildLogTextTab();
     void buildNotesAndUtilities();
     void FormResize();
+    void SAVE_LOGFILE();
+    void LOAD_LOGFILE();
     // Runs a core handler, then shows its outputs.
     template <typename F>
     void handle(F&& f) {
@@ -136,8 +141,22 @@ private:
         applyOutputs();
     }
 
+    // The core's questions to the user, answered through the window's dialogs.
+    class Prompts : public kvr::UserPrompts {
+    public:
+        Prompts(TForm1& form) : form_(form) {}
+        std::optional<std::string> saveFileName(const std::string& proposed, const std::string& ext) override;
+        std::optional<std::string> openFileName(const std::string& preset) override;
+        void information(const std::string& text) override;
+
+    private:
+        TForm1& form_;
+    };
+
     kvr::DashboardCore core_;
     Dialogs& dialogs_;
+    Prompts prompts_{*this};
+    int sheetFillsShown_ = 0;
     int notesClearsShown_ = 0;
     uint64_t displayShown_ = ~0ull;
     kvr::MeterSettings meterSettingsShown_[6];

@@ -1,0 +1,68 @@
+// The parameter sheets on the window show exactly the texts of the decode,
+// cell for cell, after an image arrives from the ECU.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "dashboard/memory_serial_port.h"
+#include "dashboard/ui/tform1.h"
+#include "default_values_image.h"
+#include "support/recording_dialogs.h"
+
+namespace {
+
+void expectGridsMatch(TForm1& form) {
+    const kvr::SheetSet& model = form.core().sheets.sheets();
+    int written = 0;
+    for (int n = 1; n <= kvr::kSheetGridCount; ++n) {
+        const QTableWidget* g = form.sheetGrids.grid(n);
+        const kvr::SheetGrid& m = model.grid(n);
+        ASSERT_EQ(g->rowCount(), m.rows()) << n;
+        ASSERT_EQ(g->columnCount(), m.cols()) << n;
+        for (int r = 0; r < m.rows(); ++r) {
+            for (int c = 0; c < m.cols(); ++c) {
+                EXPECT_EQ(g->item(r, c)->text().toStdString(), m.cell(c, r)) << "StringGrid" << n << " " << c << "," << r;
+                written += !m.cell(c, r).empty();
+            }
+        }
+    }
+    EXPECT_GT(written, 500) << "the sheets were filled";
+}
+
+TEST(SheetsWindow, ShowTheDecodeOfAFetchedImage) {
+    kvr::MemorySerialPort port;
+    port.resetResults[0] = 1;
+    RecordingDialogs dialogs;
+    TForm1 form(port, dialogs);
+    form.OpenCommport->click();
+    ASSERT_TRUE(form.core().PortOpen);
+    form.Timer1Timer();  // asks for the image
+    port.feed(kvrsim::defaultValuesImage() + "\n");
+    form.Timer1Timer();
+    ASSERT_TRUE(form.core().ValuesLoaded);
+    expectGridsMatch(form);
+    EXPECT_EQ(form.core().SwVersion, 3100);
+    EXPECT_EQ(form.core().CylinderCount, 4);
+    EXPECT_FALSE(form.Edit4->text().isEmpty()) << "a title is proposed";
+    EXPECT_EQ(form.sheetGrids.grid(3)->columnWidth(0), 52);
+
+    // "Fetch Values" empties the single cell under File Information.
+    form.FetchKVRVals->click();
+    EXPECT_EQ(form.sheetGrids.grid(23)->item(0, 0)->text(), "");
+}
+
+TEST(SheetsWindow, HiddenButtonDecodesAgain) {
+    kvr::MemorySerialPort port;
+    RecordingDialogs dialogs;
+    TForm1 form(port, dialogs);
+    form.core().ValuesText = kvrsim::defaultValuesImage();
+    form.Button1->click();
+    expectGridsMatch(form);
+    const QStringList memo = form.Memo1->toPlainText().split('\n');
+    EXPECT_TRUE(memo.contains("108"));
+}
+
+}  // namespace
