@@ -18,6 +18,7 @@ const std::vector<Command>& commands() {
     static const std::vector<Command> all = {
         {"ports", "", runPorts},
         {"sheets", "FILE.KVV", runSheets},
+        {"decode", "[--values FILE.KVV] [--log-enable N] [FILE]", runDecode},
     };
     return all;
 }

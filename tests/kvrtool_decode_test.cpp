@@ -1,0 +1,155 @@
+// kvrtool decode and the window agree on every field, record by record, for
+// the simulator's engine and for hand-made records covering each rule.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPalette>
+#include <QProcess>
+#include <QRadioButton>
+#include <fstream>
+
+#include "dashboard/ecu_lines.h"
+#include "dashboard/logging/log_files.h"
+#include "dashboard/memory_serial_port.h"
+#include "dashboard/ui/tform1.h"
+#include "default_values_image.h"
+#include "engine_model.h"
+#include "support/recording_dialogs.h"
+#include "widgets/ab270_meter.h"
+#include "widgets/ab_led.h"
+
+namespace {
+
+std::vector<std::string> records() {
+    std::vector<std::string> lines;
+    kvrsim::EngineModel engine(kvrsim::EngineSettings{});
+    for (double t = 0; t < 40; t += 0.4) lines.push_back(kvr::sealLiveRecord(kvr::liveRecordBody(engine.at(t))));
+
+    auto add = [&](auto change) {
+        kvr::LiveFields f;
+        change(f);
+        lines.push_back(kvr::sealLiveRecord(kvr::liveRecordBody(f)));
+    };
+    add([](kvr::LiveFields& f) { f.afr = "0.8V"; });
+    add([](kvr::LiveFields& f) { f.afr = "ERR "; });
+    add([](kvr::LiveFields& f) { f.afr = "1-.0"; });
+    add([](kvr::LiveFields& f) { f.map = "  N/A"; });
+    add([](kvr::LiveFields& f) { f.map = "-10.5"; });
+    add([](kvr::LiveFields& f) { f.running = 0; });
+    add([](kvr::LiveFields& f) { f.duty = "RPM"; });
+    add([](kvr::LiveFields& f) { f.duty = "TP "; });
+    add([](kvr::LiveFields& f) { f.outputs = 0x00; });
+    add([](kvr::LiveFields& f) { f.outputs = 0xFF; f.checkEngine = 3; });
+    add([](kvr::LiveFields& f) { f.ignitionSign = '-'; f.ignitionRaw = 5; });
+    add([](kvr::LiveFields& f) { f.ignitionRaw = 60; });
+    add([](kvr::LiveFields& f) { f.throttle = 40; f.knock = 7; });
+    add([](kvr::LiveFields& f) { f.throttle = 3; });
+    add([](kvr::LiveFields& f) { f.period = 0; });
+    std::string body = kvr::liveRecordBody(kvr::LiveFields{});
+    body.replace(42, 4, "ZZZZ");  // pulse width not readable
+    lines.push_back(kvr::sealLiveRecord(body));
+    lines.push_back("junk line");
+    std::string bad = kvr::sealLiveRecord(kvr::liveRecordBody(kvr::LiveFields{}));
+    bad[65] = bad[65] == '0' ? '1' : '0';
+    lines.push_back(bad);
+    add([](kvr::LiveFields& f) { f.engineTemp = " 90"; f.engineTempUnit = 'C'; });
+    return lines;
+}
+
+QString colorOf(const QLabel* panel) {
+    return panel->palette().color(QPalette::Window).name();
+}
+
+TEST(KvrtoolDecode, AgreesWithTheWindowOnEveryField) {
+    char dir[] = "/tmp/kvr-decode-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string values = std::string(dir) + "/sim.KVV";
+    const std::string input = std::string(dir) + "/records.txt";
+    std::string error;
+    ASSERT_TRUE(kvr::writeValuesFile(values, {kvrsim::defaultValuesImage(), {}}, error));
+    const auto lines = records();
+    {
+        std::ofstream out(input);
+        for (const auto& l : lines) out << l << "\n";
+    }
+
+    QProcess tool;
+    tool.start(KVRTOOL_PATH, {"decode", "--values", QString::fromStdString(values), "--log-enable", "2",
+                              QString::fromStdString(input)});
+    ASSERT_TRUE(tool.waitForFinished(20000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    const QList<QByteArray> objects = tool.readAllStandardOutput().trimmed().split('\n');
+
+    // The window, held in the same state: image decoded, polling, trigger "TP >".
+    kvr::MemorySerialPort port;
+    port.resetResults[0] = 1;
+    RecordingDialogs dialogs;
+    TForm1 form(port, dialogs);
+    port.reset(0, 8192, 8192);
+    kvr::DashboardCore& core = form.core();
+    core.PortNumber = 0;
+    core.PortOpen = true;
+    form.logselectItems[2]->setChecked(true);
+    core.ValuesSource = "ecu";
+    core.ValuesText = kvrsim::defaultValuesImage();
+    core.FillParameterSheets();
+    core.FetchState = 2;
+    core.ValuesLoaded = true;
+    core.ChartRescaled = true;
+    core.LOG_FREQUENCY();
+    form.applyOutputs();
+
+    int compared = 0;
+    bool sawLogging = false;
+    for (const auto& line : lines) {
+        const auto before = core.display.revision;
+        port.feed(line + "\n");
+        form.Timer1.stop();
+        form.Timer1Timer();
+        if (core.display.revision == before) continue;
+        ASSERT_LT(compared, objects.size());
+        const QJsonObject o = QJsonDocument::fromJson(objects[compared++]).object();
+        SCOPED_TRACE(line);
+        EXPECT_DOUBLE_EQ(o["Rpm"].toDouble(), core.Rpm);
+        EXPECT_EQ(o["Ignition"].toInt(), core.Ignition);
+        EXPECT_EQ(o["ThrottlePos"].toInt(), core.ThrottlePos);
+        EXPECT_EQ(o["OutputFlags"].toInt(), core.OutputFlags);
+        EXPECT_DOUBLE_EQ(o["InjPulseMs"].toDouble(), core.InjPulseMs);
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_NEAR(o[QString("Ab270Meter%1").arg(i + 1)].toDouble(), form.meter(i)->Value(), 1e-5) << i;
+        }
+        EXPECT_EQ(o["Ab270Meter3Unit"].toString().toStdString(), form.Ab270Meter3->model().SignalSettings().ValueUnit());
+        EXPECT_EQ(o["MP"].toString(), form.MP->text());
+        EXPECT_EQ(o["MPFontSize"].toInt(), form.MP->font().pixelSize());
+        EXPECT_EQ(o["ET"].toString(), form.ET->text());
+        EXPECT_EQ(o["INJPW"].toString(), form.INJPW->text());
+        EXPECT_EQ(o["AT"].toString(), form.AT->text());
+        EXPECT_EQ(o["KNOB"].toString(), form.KNOB->text());
+        EXPECT_EQ(o["DTY"].toString(), form.DTY->text());
+        EXPECT_EQ(o["BATT"].toString(), form.BATT->text());
+        EXPECT_EQ(o["AFR"].toString(), form.AFR->text());
+        EXPECT_EQ(o["Label7"].toString(), form.Label7->text());
+        EXPECT_EQ(o["AbLED1"].toBool(), form.AbLED1->Checked());
+        EXPECT_EQ(o["AbLED2"].toBool(), form.AbLED2->Checked());
+        EXPECT_EQ(o["AbLED4"].toBool(), form.AbLED4->Checked());
+        const char* panels[5] = {"FuelPump", "FastIdle", "RPMSW", "AuxIn", "RadFan"};
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(o[panels[i]].toObject()["text"].toString(), form.panel(i)->text());
+            EXPECT_EQ(o[panels[i]].toObject()["color"].toString(), colorOf(form.panel(i)));
+        }
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_NEAR(o[QString("Channel%1").arg(i + 1)].toDouble(), core.display.channel[i], 1e-5) << i;
+        }
+        EXPECT_EQ(o["logging"].toBool(), core.display.recording);
+        sawLogging |= core.display.recording;
+    }
+    EXPECT_EQ(compared, objects.size()) << "one object per decoded record, no more";
+    EXPECT_GT(compared, 110);
+    EXPECT_TRUE(sawLogging);
+    std::system(("rm -rf " + std::string(dir)).c_str());
+}
+
+}  // namespace
