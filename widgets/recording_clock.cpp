@@ -13,15 +13,21 @@ uint32_t tickCount() {
     return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
+// Owned by the application object, so the thread stops while the event
+// loop it posts to still exists.
+QPointer<TAbFlashTimer>& theClock() {
+    static QPointer<TAbFlashTimer> clock;
+    return clock;
+}
+
 }  // namespace
 
 TAbFlashTimer& TAbFlashTimer::instance() {
-    // Owned by the application object, so the thread stops while the event
-    // loop it posts to still exists.
-    static QPointer<TAbFlashTimer> clock;
-    if (!clock) clock = new TAbFlashTimer;
-    return *clock;
+    if (!theClock()) theClock() = new TAbFlashTimer;
+    return *theClock();
 }
+
+TAbFlashTimer* TAbFlashTimer::existing() { return theClock().data(); }
 
 TAbFlashTimer::TAbFlashTimer() : QObject(QCoreApplication::instance()) {
     thread_ = std::thread([this] {
@@ -47,8 +53,12 @@ void TAbFlashTimer::deliver() {
     baseTick();
 }
 
+void TAbFlashTimer::setTickSource(std::function<uint32_t()> source) { tickSource_ = std::move(source); }
+
+uint32_t TAbFlashTimer::now() const { return tickSource_ ? tickSource_() : tickCount(); }
+
 void TAbFlashTimer::registerClient(QObject* client, int intervalMs, std::function<void(uint32_t)> onTick) {
-    schedule_.add(client, static_cast<uint32_t>(intervalMs), tickCount());
+    schedule_.add(client, static_cast<uint32_t>(intervalMs), now());
     for (auto& h : handlers_) {
         if (h.first == client) {
             h.second = std::move(onTick);
@@ -70,7 +80,7 @@ void TAbFlashTimer::unregisterClient(QObject* client) {
 
 void TAbFlashTimer::baseTick() {
     ++baseTicks_;
-    for (const auto& due : schedule_.tick(tickCount())) {
+    for (const auto& due : schedule_.tick(now())) {
         for (auto& h : handlers_) {
             if (h.first == due.client) {
                 auto handler = h.second;  // the handler may unregister its client

@@ -16,6 +16,8 @@ class TAbFlashTimer : public QObject {
 public:
     // The process-wide clock, made at first use.
     static TAbFlashTimer& instance();
+    // The clock if it exists, without making one (for clients going away).
+    static TAbFlashTimer* existing();
     ~TAbFlashTimer() override;
 
     // A recorder: gets a tick, with its lateness in ms, every interval.
@@ -28,6 +30,11 @@ public:
     // Runs one base tick now, as the thread does; for tests and benchmarks.
     void baseTick();
 
+    // The millisecond tick counter that due times are reckoned on; tests
+    // put a counter of their own here. An empty function restores the
+    // system's monotonic clock.
+    void setTickSource(std::function<uint32_t()> source);
+
 signals:
     // Every base tick, after the recorders; blinking meters repaint on it.
     void flash(uint32_t baseTicks);
@@ -35,10 +42,12 @@ signals:
 private:
     TAbFlashTimer();
     Q_INVOKABLE void deliver();
+    uint32_t now() const;
 
     kvr::ClockSchedule schedule_;
     std::vector<std::pair<QObject*, std::function<void(uint32_t)>>> handlers_;
     uint32_t baseTicks_ = 0;
+    std::function<uint32_t()> tickSource_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> pending_{false};
     std::thread thread_;

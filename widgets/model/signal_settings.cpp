@@ -81,4 +81,22 @@ void TChSettings::setDigit(int32_t d) {
     if (onValueChange) onValueChange();
 }
 
+void TChSettings::setColor(uint32_t rgb) {
+    if (rgb == color_) return;
+    color_ = rgb;
+    changed();
+}
+
+void TChSettings::setPenWidth(int width) {
+    if (width == penWidth_) return;
+    penWidth_ = width;
+    changed();
+}
+
+void TChSettings::setVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    changed();
+}
+
 }  // namespace kvr

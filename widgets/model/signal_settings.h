@@ -77,10 +77,21 @@ public:
 
     std::function<void()> onValueChange;
 
+    // How a trend draws the channel's line. A change fires onSettingsChange.
+    uint32_t Color() const { return color_; }  // 0xRRGGBB
+    int PenWidth() const { return penWidth_; }
+    bool Visible() const { return visible_; }
+    void setColor(uint32_t rgb);
+    void setPenWidth(int width);
+    void setVisible(bool visible);
+
 private:
     float value_ = 0;
     int32_t digit_ = 0;
     int32_t relativeDigit_ = 0;
+    uint32_t color_ = 0x000000;
+    int penWidth_ = 1;
+    bool visible_ = true;
 };
 
 }  // namespace kvr

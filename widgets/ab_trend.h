@@ -1,0 +1,142 @@
+// TAbTrend: the eight-channel strip-chart recorder. Each tick of the
+// recording clock appends a sample of the channels' current digits to the
+// record store; one pixel column shows one record, newest to the right.
+// The plot is drawn into an off-screen image incrementally: a new record
+// draws only its own column, and the background is redrawn only when the
+// view pages or a setting changes. The rules and the store live in
+// kvr::TrendRecorder; this class draws, and connects the recorder to the
+// clock and the mouse.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include "widgets/model/trend_recorder.h"
+
+// How the cursor line combines with the plot under it.
+enum class TPenMode { pmCopy, pmNot, pmXor, pmNotXor, pmMask, pmNotMask, pmMerge };
+
+class TAbTrend : public QWidget {
+    Q_OBJECT
+public:
+    explicit TAbTrend(QWidget* parent = nullptr, kvr::TrendRecorder::Clock clock = kvr::localNowDays);
+    ~TAbTrend() override;
+
+    // Channels 1..8 (Channel1 .. Channel8).
+    kvr::TChSettings& channel(int n) { return recorder_.channel(n); }
+    kvr::TChSettings& Channel1() { return channel(1); }
+    kvr::TChSettings& Channel2() { return channel(2); }
+    kvr::TChSettings& Channel3() { return channel(3); }
+    kvr::TChSettings& Channel4() { return channel(4); }
+    kvr::TChSettings& Channel5() { return channel(5); }
+    kvr::TChSettings& Channel6() { return channel(6); }
+    kvr::TChSettings& Channel7() { return channel(7); }
+    kvr::TChSettings& Channel8() { return channel(8); }
+
+    // The recorder's rules and properties (StartRecording, Interval,
+    // MaxRecords, Flow, GridXPixel, scales, options, limits ...); the
+    // shortcuts below are the ones the window uses most.
+    kvr::TrendRecorder& recorder() { return recorder_; }
+    const kvr::TrendRecorder& recorder() const { return recorder_; }
+    // The records, oldest first, for exporting.
+    const kvr::TrendStore& store() const { return recorder_.store(); }
+
+    bool StartRecording() const { return recorder_.StartRecording(); }
+    void setStartRecording(bool on) { recorder_.setStartRecording(on); }
+    int AbsScaleCh() const { return recorder_.AbsScaleCh(); }
+    void setAbsScaleCh(int ch) { recorder_.setAbsScaleCh(ch); }
+    int LeftScaleCh() const { return recorder_.LeftScaleCh(); }
+    void setLeftScaleCh(int ch) { recorder_.setLeftScaleCh(ch); }
+    const kvr::TRecInfo& RecordInfo() const { return recorder_.RecordInfo(); }
+    const kvr::TVAtCursor& ValueAtCursor() const { return recorder_.ValueAtCursor(); }
+
+    // Drawing settings; each change repaints.
+    QString Caption() const { return caption_; }
+    void setCaption(const QString& caption);
+    QFont CaptionFont() const { return captionFont_; }
+    void setCaptionFont(const QFont& font);
+    QColor ColorCursorLine() const { return colorCursorLine_; }
+    void setColorCursorLine(const QColor& c);
+    TPenMode CursorLinePenMode() const { return cursorLinePenMode_; }
+    void setCursorLinePenMode(TPenMode mode);
+    QColor ColorGrid() const { return colorGrid_; }
+    void setColorGrid(const QColor& c);
+    QColor ColorSeparator() const { return colorSeparator_; }
+    void setColorSeparator(const QColor& c);
+    QColor ColorTime() const { return colorTime_; }
+    void setColorTime(const QColor& c);
+    // The plot's background (the inner bevel's colour).
+    QColor ColorPlot() const { return colorPlot_; }
+    void setColorPlot(const QColor& c);
+    // Qt date-time format of the time labels ("hh:mm:ss.zzz"); empty: HH:MM:SS.
+    QString TimeFormat() const { return timeFormat_; }
+    void setTimeFormat(const QString& format);
+
+    void Clear();
+    // 0 on success, else the OS error number (2: no such file).
+    int SaveToFile(const QString& fileName) const;
+    int LoadFromFile(const QString& fileName, bool clearFirst = false);
+    void ZoomYIn() { recorder_.ZoomYIn(); }
+    void ZoomYOut() { recorder_.ZoomYOut(); }
+    void MoveX(int count) { recorder_.MoveX(count, isVisible()); }
+
+    // One recording tick's work; the clock calls it, benchmarks too.
+    void AddRecord();
+    // Lays out and redraws everything.
+    void fullRepaint();
+
+    // The plot area in widget coordinates, and the off-screen plot.
+    QRect plotRect() const { return plotRect_; }
+    const QImage& plotImage() const { return plot_; }
+
+signals:
+    void newCursorPos();  // OnNewCursorPos: ValueAtCursor changed
+    void maxRecords();    // OnMaxRecords: the store is about to be trimmed
+    void recNoChanged();  // OnRecNoChanged: RecordInfo changed
+    void interval();      // OnInterval: a recording tick appended a record
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void onClockTick();
+    void registerWithClock(bool on, int intervalMs);
+    void layoutPlot();
+    int scaleWidth(int channel) const;
+    // Draws what the recorder's plan says into the off-screen plot and says
+    // how much of it changed.
+    int drawPlan();
+    void drawBackground();
+    void drawRecords(int from, int to);
+    void trackMouse(const QPoint& pos);
+    void updateCursorColumn(int column);
+    void paintScale(QPainter& p, int channel, const QRect& column);
+    void paintTimeLabels(QPainter& p);
+    void paintCursorLine(QPainter& p);
+    QString timeLabel(double days) const;
+
+    kvr::TrendRecorder recorder_;
+    QImage plot_;
+    QRect plotRect_;
+    QRect leftScaleRect_;
+    QRect rightScaleRect_;
+    int headerHeight_ = 0;
+
+    QString caption_ = QStringLiteral("AbTrend");
+    QFont captionFont_;
+    QColor colorCursorLine_{0x00, 0xFF, 0x00};
+    TPenMode cursorLinePenMode_ = TPenMode::pmNotMask;
+    QColor colorGrid_;
+    QColor colorSeparator_;
+    QColor colorTime_;
+    QColor colorPlot_{Qt::black};
+    QString timeFormat_;
+    bool registered_ = false;
+};
