@@ -21,6 +21,8 @@ int usageError(const char* name, const std::string& why);
 
 int runPorts(const Args& args);
 int runSheets(const Args& args);
+int runAsm(const Args& args);
+int runPrint(const Args& args);
 int runDecode(const Args& args);
 
 // Every command, in the order `kvrtool --help` lists them.

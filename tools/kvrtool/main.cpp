@@ -17,6 +17,8 @@ int usageError(const char* name, const std::string& why) {
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = {
         {"ports", "", runPorts},
+        {"asm", "FILE.KVV [-o OUT]", runAsm},
+        {"print", "FILE.KVV -o OUT.pdf [--title TEXT]", runPrint},
         {"sheets", "FILE.KVV", runSheets},
         {"decode", "[--values FILE.KVV] [--log-enable N] [FILE]", runDecode},
     };

@@ -1,0 +1,103 @@
+// kvrtool print: the one-page values report of a values file as PDF, laid out and painted as the
+// dashboard prints it, after the decode the dashboard makes when it loads that file.
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "commands.h"
+#include "dashboard/logging/log_files.h"
+#include "dashboard/values/parameter_sheets.h"
+#include "dashboard/values/ui/report_output.h"
+
+namespace kvrtool {
+
+namespace {
+
+// The dashboard decodes a values file only when its first line can hold the image's bytes.
+constexpr std::size_t kMinimumImageLength = 2000;
+
+struct PrintArgs {
+    std::string input;
+    std::string output;
+    std::optional<std::string> title;  // unset: the title the load proposes
+};
+
+bool parse(const Args& args, PrintArgs& out, std::string& why) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-o" || a == "--title") {
+            if (i + 1 == args.size()) {
+                why = a + " needs a value";
+                return false;
+            }
+            if (a == "-o")
+                out.output = args[++i];
+            else
+                out.title = args[++i];
+        } else if (out.input.empty() && !a.empty() && a[0] != '-') {
+            out.input = a;
+        } else {
+            why = "unexpected argument '" + a + "'";
+            return false;
+        }
+    }
+    if (out.input.empty())
+        why = "expects one .KVV file";
+    else if (out.output.empty())
+        why = "expects -o OUT.pdf";
+    return why.empty();
+}
+
+// Qt's notes (a missing XDG_RUNTIME_DIR and the like) would break the one-line stderr contract;
+// only its critical messages get through, and this command reports its own failures.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "kvrtool print: %s\n", qPrintable(message));
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "kvrtool print: %s\n", message.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int runPrint(const Args& args) {
+    PrintArgs options;
+    std::string why;
+    if (!parse(args, options, why)) return usageError("print", why);
+
+    kvr::ValuesFile file;
+    std::string error;
+    if (!kvr::readValuesFile(options.input, file, error)) return fail(error);
+    if (file.valuesText.size() < kMinimumImageLength)
+        return fail("line 1 of " + options.input + " has " + std::to_string(file.valuesText.size()) +
+                    " characters, a values image needs at least " + std::to_string(kMinimumImageLength));
+
+    // The open dialog chose the chart file; the values file is its companion.
+    std::string chartFile = options.input;
+    chartFile.back() = 'L';
+    kvr::ParameterSheets sheets;
+    const kvr::FillOutcome outcome =
+        sheets.valuestogridcells(file.valuesText, kvr::systemFillContext("pcdisk", options.input, chartFile));
+    if (!outcome.decoded) return fail(outcome.memoLines.empty() ? "not decoded" : outcome.memoLines[0]);
+    const std::string title = options.title.value_or(outcome.proposedTitle.value_or(chartFile));
+
+    // Fonts need a GUI application, and a command-line tool must run without a display.
+    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(quietQtMessages);
+    int argc = 1;
+    char name[] = "kvrtool";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+
+    const kvr::ReportPdf pdf = kvr::valuesReportPdf({sheets.sheets(), sheets.info(), title});
+    if (!pdf.outcome.printed) return fail(pdf.outcome.error);
+    if (!kvr::writeFileReplacing(options.output, pdf.bytes.toStdString(), error)) return fail(error);
+    return 0;
+}
+
+}  // namespace kvrtool
