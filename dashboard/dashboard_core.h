@@ -102,6 +102,7 @@ public:
     void Button1Click();   // diagnostic: image bytes at 108-109, decode again
     void SAVE_LOGFILE();
     void LOAD_LOGFILE();
+    void Button5Click();  // "Erase Log Chart"
     // Decodes ValuesText into the sheets and the derived values, and adjusts
     // the meters and the log chart to the ECU's configuration.
     void FillParameterSheets();
@@ -192,6 +193,7 @@ private:
 };
 
 // The log chart's eight channels as the window designs them.
+void designChartChannel(TSignalSettings& c, int channel);  // channel 1..8
 void initialiseChartChannels(TSignalSettings (&channels)[8]);
 
 // "COM1".."COM40" to 0..39; -1 for any other text.

@@ -4,16 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTableWidget>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
+#include <fstream>
 
 #include "dashboard/ui/tform1.h"
 #include "support/port_environment.h"
 #include "support/recording_dialogs.h"
 #include "support/sim_process.h"
+#include "dashboard/logging/log_files.h"
+#include "dashboard/ui/log_chart_tab.h"
 #include "widgets/ab_led.h"
+#include "widgets/ab_trend.h"
 
 namespace {
 
@@ -103,6 +110,65 @@ TEST(EndToEnd, ALineThatGoesDeadIsReportedOnceAndThePortCloses) {
     EXPECT_TRUE(form.AbLED4->Checked());
     form.Button2->click();
     EXPECT_FALSE(form.core().PortOpen);
+}
+
+TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
+    SimProcess sim({"--setup-every", "0"});
+    PortEnvironment env({{40, sim.device()}});
+    kvr::TolkSerialPort port;
+    RecordingDialogs dialogs;
+    TForm1 form(port, dialogs);
+    form.show();
+    char dir[] = "/tmp/kvr-e2e-log-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const QString base = QString(dir) + "/run1";
+
+    form.logselectItems[1]->setChecked(true);  // "Go"
+    form.OpenCommport->click();
+    TAbTrend* chart = form.logChart->ABTrend1;
+    ASSERT_TRUE(waitUntil([&] { return static_cast<size_t>(chart->store().count()) >= 20; }, 8000));
+    EXPECT_TRUE(form.AbLED2->Checked());
+    form.Memo2->setPlainText("pull 1\ncold morning");
+
+    form.Edit4->setText(base);
+    dialogs.fileAnswers = {base + ".KVL"};
+    form.logChart->SAVELOGFILE->click();
+    const size_t saved = static_cast<size_t>(chart->store().count());
+    ASSERT_TRUE(dialogs.informations.isEmpty()) << dialogs.informations.join(";").toStdString();
+    EXPECT_EQ(dialogs.proposed.last(), base + ".KVL");
+    std::ifstream kvl((base + ".KVL").toStdString(), std::ios::binary | std::ios::ate);
+    const auto bytes = static_cast<size_t>(kvl.tellg());
+    EXPECT_EQ(bytes % 24, 0u);
+    EXPECT_GE(bytes / 24, saved) << "every record up to the save";
+    kvr::ValuesFile companion;
+    std::string error;
+    ASSERT_TRUE(kvr::readValuesFile((base + ".KVV").toStdString(), companion, error)) << error;
+    EXPECT_EQ(companion.valuesText, form.core().ValuesText);
+    EXPECT_EQ(companion.notes, (std::vector<std::string>{"pull 1", "cold morning"}));
+    EXPECT_EQ(form.Edit1->text(), "Saved file:" + base + ".KVL");
+
+    form.Button2->click();  // close the port, then erase and open the log again
+    form.logChart->Button5->click();
+    EXPECT_EQ(static_cast<size_t>(chart->store().count()), 0u);
+    form.Memo2->clear();
+    dialogs.fileAnswers = {base + ".KVL"};
+    form.logChart->Button6->click();
+    EXPECT_EQ(static_cast<size_t>(chart->store().count()), bytes / 24);
+    EXPECT_FALSE(chart->StartRecording()) << "loading leaves recording off";
+    EXPECT_EQ(form.core().ValuesSource, "pcdisk");
+    EXPECT_EQ(form.Memo2->toPlainText(), "pull 1\ncold morning");
+    EXPECT_TRUE(dialogs.informations.isEmpty()) << dialogs.informations.join(";").toStdString();
+
+    if (const QByteArray shots = qgetenv("KVR_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        form.PageControl1->setCurrentWidget(form.TabLogChart);
+        QTest::qWait(50);
+        form.grab().save(QString::fromLocal8Bit(shots) + "/logchart.png");
+        form.PageControl1->setCurrentWidget(form.TabFuel);
+        form.grab().save(QString::fromLocal8Bit(shots) + "/fuel.png");
+        form.PageControl1->setCurrentWidget(form.TabOptions);
+        form.grab().save(QString::fromLocal8Bit(shots) + "/options.png");
+    }
+    std::system(("rm -rf " + std::string(dir)).c_str());
 }
 
 }  // namespace

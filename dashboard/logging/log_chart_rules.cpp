@@ -20,14 +20,16 @@ constexpr ChannelDesign kChannels[8] = {
 
 }  // namespace
 
+void designChartChannel(TSignalSettings& c, int channel) {
+    const ChannelDesign& d = kChannels[channel - 1];
+    c.setDigitalTo(d.digitalTo);
+    c.setValueUnit(d.unit);
+    c.setValueFrom(d.from);
+    c.setValueTo(d.to);
+}
+
 void initialiseChartChannels(TSignalSettings (&channels)[8]) {
-    for (int i = 0; i < 8; ++i) {
-        TSignalSettings& c = channels[i];
-        c.setDigitalTo(kChannels[i].digitalTo);
-        c.setValueUnit(kChannels[i].unit);
-        c.setValueFrom(kChannels[i].from);
-        c.setValueTo(kChannels[i].to);
-    }
+    for (int i = 0; i < 8; ++i) designChartChannel(channels[i], i + 1);
 }
 
 void DashboardCore::setChartChannelRange(int channel, float from, float to, const std::string& unit) {

@@ -48,6 +48,10 @@ void DashboardCore::LOAD_LOGFILE() {
     ValuesFileName = *name;
     OpenedLogFile = *name;
     if (chart->LoadFromFile(*name) != 0) prompts->information("Problem loading file.");
+    // Loading switches the chart's recording off; the logging rules start it
+    // again from there.
+    display.recording = false;
+    out.AbLED2 = false;
     memo("Loaded file:" + *name);
 
     const std::string companion = findCompanion(*name);
@@ -69,6 +73,16 @@ void DashboardCore::LOAD_LOGFILE() {
     if (ValuesText.size() < 2000) return;
     out.notes = file.notes;
     if (decodeValues) decodeValues();
+}
+
+}  // namespace kvr
+
+namespace kvr {
+
+void DashboardCore::Button5Click() {
+    if (chart) chart->Clear();
+    display.Label6 = "Log Chart Cleared";
+    ++display.revision;
 }
 
 }  // namespace kvr

@@ -167,3 +167,31 @@ TEST(CursorReadout, SignificantDigitsAndTheScientificFallback) {
 
 }  // namespace
 }  // namespace kvr
+
+#include "dashboard/window_layout.h"
+
+namespace kvr {
+namespace {
+
+TEST(WindowLayout, FollowsTheWindowAboveItsThresholds) {
+    const ResizeLayout big = FormResize(1000, 800);
+    EXPECT_EQ(big.pageControlWidth, 970);
+    EXPECT_EQ(big.logChartWidth, 954);
+    EXPECT_EQ(big.panel27Left, 817);
+    EXPECT_EQ(big.spinEdit3Left, 912);
+    EXPECT_EQ(big.memo1Width, 950);
+    EXPECT_EQ(big.pageControlHeight, 665);
+    EXPECT_EQ(big.logChartHeight, 533);
+    EXPECT_EQ(big.label5Top, 613);
+    EXPECT_EQ(big.memo1Height, 570);
+
+    const ResizeLayout small = FormResize(600, 500);  // at the thresholds: design sizes stay
+    EXPECT_FALSE(small.pageControlWidth || small.logChartWidth || small.memo1Width || small.panel27Left);
+    EXPECT_FALSE(small.pageControlHeight || small.logChartHeight || small.label5Top || small.memo1Height);
+    const ResizeLayout wide = FormResize(601, 300);
+    EXPECT_EQ(wide.pageControlWidth, 571);
+    EXPECT_FALSE(wide.pageControlHeight.has_value());
+}
+
+}  // namespace
+}  // namespace kvr

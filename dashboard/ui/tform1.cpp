@@ -20,9 +20,11 @@
 #include <QTableWidget>
 
 #include "dashboard/ui/dialogs.h"
+#include "dashboard/ui/log_chart_tab.h"
 #include "dashboard/window_layout.h"
 #include "widgets/ab270_meter.h"
 #include "widgets/ab_led.h"
+#include "widgets/ab_trend.h"
 #include "widgets/gauge.h"
 
 namespace {
@@ -84,7 +86,16 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
     PageControl1->addTab(TabUtilities, "Utilities");
     PageControl1->setCurrentWidget(TabGauges);
     buildGaugesTab();
-    buildLogChartTab();
+    logChart = new LogChartTab(TabLogChart, core_);
+    logselectbutton = logChart->logselectbutton;
+    for (int i = 0; i < 4; ++i) logselectItems[i] = logChart->logselectItems[i];
+    SpinEdit1 = logChart->SpinEdit1;
+    SpinEdit2 = logChart->SpinEdit2;
+    AbLED2 = logChart->AbLED2;
+    core_.chart = logChart;
+    connect(logChart, &LogChartTab::openClicked, this, &TForm1::LOAD_LOGFILE);
+    connect(logChart, &LogChartTab::saveClicked, this, &TForm1::SAVE_LOGFILE);
+    connect(logChart, &LogChartTab::eraseClicked, this, [this] { handle([this] { core_.Button5Click(); }); });
     buildLogTextTab();
     buildNotesAndUtilities();
     sheetGrids.build(TabFuel, TabIgnition, TabOptions, TabAirTemp);
@@ -391,30 +402,6 @@ void TForm1::applyDisplay() {
     }
 }
 
-void TForm1::buildLogChartTab() {
-    QWidget* t = TabLogChart;
-    logselectbutton = new QGroupBox("Log Chart Enable", t);
-    logselectbutton->setGeometry(8, 4, 300, 46);
-    const char* items[] = {"Stop", "Go", "TP >", "RPM >"};
-    for (int i = 0; i < 4; ++i) {
-        logselectItems[i] = new QRadioButton(items[i], logselectbutton);
-        logselectItems[i]->setGeometry(8 + i * 72, 20, 70, 20);
-        connect(logselectItems[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) core_.in.logselectbutton = i;
-        });
-    }
-    logselectItems[0]->setChecked(true);
-    SpinEdit1 = spinEdit(t, 0, 63, 20, 316, 22, 56);
-    SpinEdit2 = spinEdit(t, 10, 24000, 3000, 380, 22, 72);
-    label(t, "TP >", 316, 4);
-    label(t, "RPM >", 380, 4);
-    label(t, "LOGGING", 470, 26);
-    AbLED2 = new TAbLED(t, 16, Qt::red);
-    AbLED2->move(530, 25);
-    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int v) { core_.in.SpinEdit1 = v; });
-    connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int v) { core_.in.SpinEdit2 = v; });
-}
-
 void TForm1::buildLogTextTab() {
     QWidget* t = TabLogText;
     Edit1 = new QLineEdit(t);
@@ -465,7 +452,7 @@ void TForm1::applyOutputs() {
     for (const auto& line : out.memoLines) Memo1->appendPlainText(latin1(line));
     out.memoLines.clear();
 
-    AbLED2->setLit(out.AbLED2);
+    logChart->apply();
     AbLED3->setLit(out.AbLED3);
     AbLED4->setLit(out.AbLED4);
     Gauge2->setProgress(out.Gauge2);
@@ -482,10 +469,6 @@ void TForm1::applyOutputs() {
     }
     ComboBox1->setEnabled(out.ComboBox1Enabled);
     Rescancomports1->setEnabled(out.Rescancomports1Enabled);
-
-    // The log chart arrives with its own issue; until then the requests
-    // only shape the core's copy of the channels.
-    out.channelRanges.clear();
 
     if (out.notesClears != notesClearsShown_) {
         Memo2->clear();
@@ -546,4 +529,9 @@ void TForm1::FormResize() {
     if (r.memo1Width) memo.setWidth(*r.memo1Width);
     if (r.memo1Height) memo.setHeight(*r.memo1Height);
     Memo1->setGeometry(memo);
+    TAbTrend* chart = logChart->ABTrend1;
+    chart->resize(r.logChartWidth.value_or(chart->width()), r.logChartHeight.value_or(chart->height()));
+    if (r.panel27Left) logChart->Panel27->move(*r.panel27Left, logChart->Panel27->y());
+    if (r.spinEdit3Left) logChart->SpinEdit3->move(*r.spinEdit3Left, logChart->SpinEdit3->y());
+    if (r.label5Top) logChart->Label5->move(logChart->Label5->x(), *r.label5Top);
 }

@@ -22,6 +22,7 @@ class QRadioButton;
 class QSpinBox;
 class QTabWidget;
 class QGroupBox;
+class LogChartTab;
 class TAb270Meter;
 class TAbLED;
 class TGauge;
@@ -92,6 +93,7 @@ public:
     TAbLED* AbLED4;
     TGauge* Gauge2;
     // Log Chart
+    LogChartTab* logChart;
     QGroupBox* logselectbutton;
     QRadioButton* logselectItems[4];
     QSpinBox* SpinEdit1;
@@ -128,7 +130,6 @@ private:
     void buildTopBar(QWidget* central);
     void buildMenu();
     void buildGaugesTab();
-    void buildLogChartTab();
     void buildLogTextTab();
     void buildNotesAndUtilities();
     void FormResize();

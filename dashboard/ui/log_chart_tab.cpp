@@ -1,0 +1,230 @@
+#include "dashboard/ui/log_chart_tab.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include "dashboard/dashboard_core.h"
+#include "dashboard/logging/cursor_readout.h"
+#include "widgets/ab_led.h"
+#include "widgets/ab_trend.h"
+
+namespace {
+
+// Line colours of channels 1..8.
+constexpr uint32_t kLineColours[8] = {0xFF0000, 0x00FF00, 0xFFFFFF, 0x00FFFF, 0x808080, 0x0000FF, 0xFFFF00, 0x800080};
+// Scale panel colours by channel: as the lines, but silver for throttle.
+constexpr uint32_t kPanelColours[8] = {0xFF0000, 0x00FF00, 0xFFFFFF, 0x00FFFF, 0xC0C0C0, 0x0000FF, 0xFFFF00, 0x800080};
+
+struct Legend {
+    const char* caption;
+    uint32_t box;
+    QColor text;
+};
+
+QColor rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+
+void colourPanel(QLabel* panel, uint32_t c) {
+    QPalette pal = panel->palette();
+    pal.setColor(QPalette::Window, rgb(c));
+    pal.setColor(QPalette::WindowText, (c == 0x0000FF || c == 0x800080 || c == 0xFF0000) ? Qt::white : Qt::black);
+    panel->setPalette(pal);
+}
+
+QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w) {
+    auto* b = new QPushButton(text, parent);
+    b->setGeometry(x, y, w, 22);
+    return b;
+}
+
+}  // namespace
+
+LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page), core_(core) {
+    // Row 1: the logging trigger and its thresholds, the lamp, the files.
+    logselectbutton = new QGroupBox("Log Chart Enable", page);
+    logselectbutton->setGeometry(4, 0, 300, 40);
+    const char* items[] = {"Stop", "Go", "TP >", "RPM >"};
+    for (int i = 0; i < 4; ++i) {
+        logselectItems[i] = new QRadioButton(items[i], logselectbutton);
+        logselectItems[i]->setGeometry(8 + i * 72, 17, 70, 20);
+        connect(logselectItems[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on) core_.in.logselectbutton = i;
+        });
+    }
+    logselectItems[0]->setChecked(true);
+    auto spin = [&](int min, int max, int value, int x, int y, int w) {
+        auto* s = new QSpinBox(page);
+        s->setRange(min, max);
+        s->setValue(value);
+        s->setGeometry(x, y, w, 22);
+        return s;
+    };
+    auto text = [&](const QString& t, int x, int y) {
+        auto* l = new QLabel(t, page);
+        l->move(x, y);
+        l->adjustSize();
+        return l;
+    };
+    text("TP >", 310, 2);
+    SpinEdit1 = spin(0, 63, 20, 310, 17, 52);
+    text("RPM >", 366, 2);
+    SpinEdit2 = spin(10, 24000, 3000, 366, 17, 70);
+    text("LOGGING", 610, 48);
+    AbLED2 = new TAbLED(page, 16, Qt::red);
+    AbLED2->move(668, 47);
+    Button6 = button(page, "Open Log File", 398, 44, 100);
+    SAVELOGFILE = button(page, "Save Log File", 502, 44, 100);
+    SAVELOGFILE->setToolTip("Save LogChart and also Saves KVR values.");
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int v) { core_.in.SpinEdit1 = v; });
+    connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int v) { core_.in.SpinEdit2 = v; });
+    connect(Button6, &QPushButton::clicked, this, &LogChartTab::openClicked);
+    connect(SAVELOGFILE, &QPushButton::clicked, this, &LogChartTab::saveClicked);
+
+    // Row 2: scale channels, zoom, move, erase.
+    SpinEdit4 = spin(1, 8, 1, 4, 44, 40);
+    Panel28 = new QLabel("<Left Scale CH", page);
+    Panel28->setGeometry(48, 44, 100, 22);
+    Panel28->setAutoFillBackground(true);
+    Panel28->setAlignment(Qt::AlignCenter);
+    Edit3 = new QLineEdit(page);
+    Edit3->hide();  // the panel's caption carries its text
+    Edit3->setReadOnly(true);
+    Button3 = button(page, "+", 156, 44, 26);
+    Button7 = button(page, "-", 184, 44, 26);
+    Button3->setToolTip("Y Zoom in/out");
+    Button7->setToolTip("Y Zoom in/out");
+    Button9 = button(page, "<<", 216, 44, 30);
+    Button9->setToolTip("Move X: click once then hold enter key to rapid scroll");
+    Button8 = button(page, ">>", 248, 44, 30);
+    Button8->setToolTip("Move X");
+    Button5 = button(page, "Erase Log Chart", 284, 44, 110);
+    Panel27 = new QLabel("Right Scale CH>", page);
+    Panel27->setGeometry(870 - 137, 44, 94, 22);
+    Panel27->setAutoFillBackground(true);
+    Panel27->setAlignment(Qt::AlignCenter);
+    Edit2 = new QLineEdit(page);
+    Edit2->hide();
+    Edit2->setReadOnly(true);
+    SpinEdit3 = spin(1, 8, 2, 870 - 42, 44, 40);
+    connect(Button3, &QPushButton::clicked, this, [this] { ABTrend1->ZoomYIn(); });
+    connect(Button7, &QPushButton::clicked, this, [this] { ABTrend1->ZoomYOut(); });
+    connect(Button9, &QPushButton::clicked, this, [this] { ABTrend1->MoveX(-100); });
+    connect(Button8, &QPushButton::clicked, this, [this] { ABTrend1->MoveX(100); });
+    connect(Button5, &QPushButton::clicked, this, &LogChartTab::eraseClicked);
+    connect(SpinEdit3, &QSpinBox::valueChanged, this, [this] { GOSUB_LOGCHART_COLORS(); });
+    connect(SpinEdit4, &QSpinBox::valueChanged, this, [this](int ch) {
+        ABTrend1->setLeftScaleCh(ch);
+        GOSUB_LOGCHART_COLORS();
+    });
+
+    // The chart, with the program's settings.
+    ABTrend1 = new TAbTrend(page);
+    ABTrend1->setGeometry(0, 76, 870, 373);
+    ABTrend1->setToolTip("LogChart");
+    kvr::TrendRecorder& r = ABTrend1->recorder();
+    for (int n = 1; n <= 8; ++n) {
+        kvr::TChSettings& c = ABTrend1->channel(n);
+        kvr::designChartChannel(c, n);
+        c.setColor(kLineColours[n - 1]);
+    }
+    ABTrend1->setCaption("Log Chart");
+    QFont caption("Arial");
+    caption.setPixelSize(21);
+    caption.setItalic(true);
+    caption.setUnderline(true);
+    ABTrend1->setCaptionFont(caption);
+    QFont body("Arial");
+    body.setPixelSize(11);
+    ABTrend1->setFont(body);
+    r.setLimitUpper(kvr::TTrendLimit{100, 0x800000, true, true});
+    r.setLimitLower(kvr::TTrendLimit{10, 0x800000, false, false});
+    r.setLeftScaleCh(1);
+    r.setCursorLine(true);
+    ABTrend1->setCursorLinePenMode(TPenMode::pmNotMask);
+    ABTrend1->setColorGrid(QColor(0x80, 0x80, 0x80));
+    ABTrend1->setColorTime(QColor(0xC0, 0xC0, 0xC0));
+    ABTrend1->setColorSeparator(QColor(0xC0, 0xC0, 0xC0));
+    r.setFillChannelNo(0);
+    r.setFlow(true);
+    r.setGridXPixel(75);
+    r.setInterval(100);
+    r.setInterval2(100);
+    r.setMaxRecords(300000);
+    r.setOptions(kvr::opCaption | kvr::opGrid | kvr::opCursorOnRec | kvr::opSeparator | kvr::opTime |
+                 kvr::opLeftScale | kvr::opRightScale);
+    r.setStartRecording(false);
+    connect(ABTrend1, &TAbTrend::newCursorPos, this, &LogChartTab::ABTrend1NewCursorPos);
+
+    Label5 = new QLabel("Log data, move mouse over Log Chart", page);
+    Label5->setGeometry(4, 76 + 373 + 4, 860, 18);
+
+    // The legend boxes show and hide lines; they sit beside the trigger.
+    GroupBox2 = new QGroupBox("Legend, Show/Hide", page);
+    GroupBox2->setGeometry(442, 0, 424, 42);
+    QFont small = GroupBox2->font();
+    small.setPixelSize(10);
+    const Legend legends[8] = {
+        {"RPM", 0xFF0000, QPalette().color(QPalette::WindowText)},
+        {"Air/Fuel Ratio", 0x00FF00, Qt::black},
+        {"Map", 0xFFFFFF, Qt::black},
+        {"Ignition Timing", 0x00FFFF, Qt::black},
+        {"Throttle Position", 0x808080, Qt::black},
+        {"AIR TEMP", 0x0000FF, Qt::white},
+        {"Knock", 0xFFFF00, Qt::black},
+        {"Injector Duty Cyc", 0x800080, Qt::white},
+    };
+    for (int i = 0; i < 8; ++i) {
+        legend[i] = new QCheckBox(legends[i].caption, GroupBox2);
+        legend[i]->setFont(small);
+        legend[i]->setGeometry(4 + (i % 4) * 105, 12 + (i / 4) * 15, 103, 14);
+        legend[i]->setChecked(true);
+        legend[i]->setStyleSheet(QString("QCheckBox { background-color: %1; color: %2; }")
+                                     .arg(rgb(legends[i].box).name(), legends[i].text.name()));
+        connect(legend[i], &QCheckBox::toggled, this, [this, i](bool on) { ABTrend1->channel(i + 1).setVisible(on); });
+    }
+    GOSUB_LOGCHART_COLORS();
+}
+
+void LogChartTab::GOSUB_LOGCHART_COLORS() {
+    ABTrend1->setAbsScaleCh(SpinEdit3->value());
+    colourPanel(Panel27, kPanelColours[SpinEdit3->value() - 1]);
+    colourPanel(Panel28, kPanelColours[SpinEdit4->value() - 1]);
+}
+
+void LogChartTab::ABTrend1NewCursorPos() {
+    const kvr::TVAtCursor& v = ABTrend1->ValueAtCursor();
+    const float values[8] = {v.ValueCh1, v.ValueCh2, v.ValueCh3, v.ValueCh4,
+                             v.ValueCh5, v.ValueCh6, v.ValueCh7, v.ValueCh8};
+    Label5->setText(QString::fromStdString(kvr::cursorReadout(values)));
+}
+
+void LogChartTab::Clear() { ABTrend1->Clear(); }
+
+int LogChartTab::SaveToFile(const std::string& name) {
+    return ABTrend1->SaveToFile(QFile::decodeName(QByteArray::fromStdString(name)));
+}
+
+int LogChartTab::LoadFromFile(const std::string& name) {
+    return ABTrend1->LoadFromFile(QFile::decodeName(QByteArray::fromStdString(name)));
+}
+
+void LogChartTab::apply() {
+    for (const kvr::ChannelRangeRequest& r : core_.out.channelRanges) {
+        kvr::TChSettings& c = ABTrend1->channel(r.channel);
+        c.setValueFrom(r.from);
+        c.setValueTo(r.to);
+        if (!r.unit.empty()) c.setValueUnit(r.unit);
+    }
+    core_.out.channelRanges.clear();
+    for (int n = 1; n <= 8; ++n) ABTrend1->channel(n).setValue(core_.display.channel[n - 1]);
+    // Only a change switches the chart: switching it on again would insert
+    // separators.
+    if (core_.display.recording != ABTrend1->StartRecording()) ABTrend1->setStartRecording(core_.display.recording);
+    AbLED2->setLit(core_.out.AbLED2);
+}
+

@@ -1,0 +1,73 @@
+// The "Log Chart" tab: the trend recorder ABTrend1 with its channel set,
+// scale channels and panels, legend boxes, zoom, move and erase buttons, the
+// logging trigger and the cursor read-out line.
+#pragma once
+
+#include <QObject>
+
+#include "dashboard/logging/log_chart.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QWidget;
+class TAbLED;
+class TAbTrend;
+
+namespace kvr {
+class DashboardCore;
+}
+
+class LogChartTab : public QObject, public kvr::LogChart {
+    Q_OBJECT
+public:
+    LogChartTab(QWidget* page, kvr::DashboardCore& core);
+
+    // kvr::LogChart
+    void Clear() override;
+    int SaveToFile(const std::string& name) override;
+    int LoadFromFile(const std::string& name) override;
+
+    // Carries the tick's results onto the chart: channel ranges as they were
+    // requested, the channels' values, and recording on or off.
+    void apply();
+
+    TAbTrend* ABTrend1;
+    QSpinBox* SpinEdit4;  // left scale channel
+    QLabel* Panel28;
+    QLineEdit* Edit3;
+    QSpinBox* SpinEdit3;  // right scale channel
+    QLabel* Panel27;
+    QLineEdit* Edit2;
+    QPushButton* Button3;  // zoom in
+    QPushButton* Button7;  // zoom out
+    QPushButton* Button9;  // <<
+    QPushButton* Button8;  // >>
+    QPushButton* Button5;  // erase
+    QPushButton* Button6;  // open log file
+    QPushButton* SAVELOGFILE;
+    QLabel* Label5;        // cursor read-out
+    QGroupBox* GroupBox2;  // legend
+    QCheckBox* legend[8];
+    QGroupBox* logselectbutton;
+    QRadioButton* logselectItems[4];
+    QSpinBox* SpinEdit1;
+    QSpinBox* SpinEdit2;
+    TAbLED* AbLED2;
+
+
+signals:
+    void eraseClicked();
+    void openClicked();
+    void saveClicked();
+
+private:
+    void GOSUB_LOGCHART_COLORS();
+    void ABTrend1NewCursorPos();
+
+    kvr::DashboardCore& core_;
+};
