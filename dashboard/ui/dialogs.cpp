@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 void QtDialogs::warning(QWidget* parent, const QString& text) {
     QMessageBox::warning(parent, QStringLiteral("KVR Dash & Logger"), text, QMessageBox::Ok);
@@ -30,4 +32,9 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& p
     dialog.selectFile(preset);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
+}
+
+bool QtDialogs::print(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }

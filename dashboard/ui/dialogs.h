@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 class Dialogs {
@@ -20,6 +21,8 @@ public:
                                                 const QString& defaultSuffix, const QString& filter) = 0;
     // An open dialog with its name box preset. Nothing when cancelled.
     virtual std::optional<QString> openFileName(QWidget* parent, const QString& preset) = 0;
+    // The print dialog: true when the user chose to print on `printer`.
+    virtual bool print(QWidget* parent, QPrinter& printer) = 0;
 };
 
 // The real boxes.
@@ -30,4 +33,5 @@ public:
     std::optional<QString> saveFileName(QWidget* parent, const QString& proposed, const QString& defaultSuffix,
                                         const QString& filter) override;
     std::optional<QString> openFileName(QWidget* parent, const QString& preset) override;
+    bool print(QWidget* parent, QPrinter& printer) override;
 };

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -19,7 +20,10 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include "dashboard/logging/log_files.h"
 #include "dashboard/ui/dialogs.h"
+#include "dashboard/values/asm_listing.h"
+#include "dashboard/values/ui/report_output.h"
 #include "dashboard/ui/log_chart_tab.h"
 #include "dashboard/window_layout.h"
 #include "widgets/ab270_meter.h"
@@ -151,6 +155,36 @@ void TForm1::SAVE_LOGFILE() {
 
 void TForm1::LOAD_LOGFILE() { handle([this] { core_.LOAD_LOGFILE(); }); }
 
+void TForm1::PRINT_KVR_VALUES() {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!dialogs_.print(this, printer)) return;  // cancelled: no job begins
+    const kvr::ReportOutcome o = kvr::printValuesReport(
+        printer, kvr::ReportSource{core_.sheets.sheets(), core_.sheets.info(), Edit4->text().toStdString()});
+    for (const auto& line : o.memoLines) core_.memo(line);
+    applyOutputs();
+    if (!o.printed) dialogs_.information(this, "Printing failed: " + QString::fromStdString(o.error));
+}
+
+void TForm1::ValuestoASMfile1Click() {
+    const kvr::AsmListing listing =
+        kvr::buildAsmListing(core_.ValuesText, core_.sheets.separators(), kvr::localNow());
+    Memo3->clear();
+    QStringList lines;
+    for (const auto& line : listing.lines) lines << latin1(line);
+    Memo3->setPlainText(lines.join('\n'));
+    if (!listing.complete()) {
+        core_.memo(listing.failure);
+        applyOutputs();
+        return;
+    }
+    const auto name = dialogs_.saveFileName(this, QString(), kvr::kAsmDefaultSuffix, kvr::kAsmFileFilter);
+    if (!name) return;
+    std::string error;
+    if (!kvr::writeFileReplacing(toFileName(*name), kvr::asmFileText(listing.lines), error)) {
+        dialogs_.information(this, "Problem saving file.\n" + latin1(error));
+    }
+}
+
 void TForm1::Timer1Timer() {
     handle([this] { core_.Timer1Timer(); });
 }
@@ -165,6 +199,8 @@ void TForm1::buildMenu() {
     QMenu* comPort = menuBar()->addMenu("&ComPort");
     Rescancomports1 = comPort->addAction("Rescan Com ports");
     connect(SaveLogFile1, &QAction::triggered, this, &TForm1::SAVE_LOGFILE);
+    connect(PrintValues1, &QAction::triggered, this, &TForm1::PRINT_KVR_VALUES);
+    connect(SaveAsm1, &QAction::triggered, this, &TForm1::ValuestoASMfile1Click);
     connect(OpenLogFile1, &QAction::triggered, this, &TForm1::LOAD_LOGFILE);
     connect(Exite1, &QAction::triggered, this, [this] {
         core_.Exite1Click();
@@ -439,8 +475,8 @@ void TForm1::buildNotesAndUtilities() {
     Memo3 = new QPlainTextEdit(TabUtilities);
     Memo3->setGeometry(8, 40, kvr::kDesignWidth - 50, kvr::kDesignHeight - 230);
     Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
-    CopyUtilities = button(TabUtilities, "Copy text to Clipboard", 8, 6, 170);
-    connect(CopyUtilities, &QPushButton::clicked, this,
+    Button10 = button(TabUtilities, "Copy text to Clipboard", 8, 6, 170);
+    connect(Button10, &QPushButton::clicked, this,
             [this] { QApplication::clipboard()->setText(Memo3->toPlainText()); });
 }
 

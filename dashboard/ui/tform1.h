@@ -108,7 +108,7 @@ public:
     // Notes, Utilities
     QPlainTextEdit* Memo2;
     QPlainTextEdit* Memo3;
-    QPushButton* CopyUtilities;
+    QPushButton* Button10;  // "Copy text to Clipboard" (Utilities)
     // Menu
     QAction* OpenLogFile1;
     QAction* SaveLogFile1;
@@ -135,6 +135,8 @@ private:
     void FormResize();
     void SAVE_LOGFILE();
     void LOAD_LOGFILE();
+    void PRINT_KVR_VALUES();
+    void ValuestoASMfile1Click();
     // Runs a core handler, then shows its outputs.
     template <typename F>
     void handle(F&& f) {

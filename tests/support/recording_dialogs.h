@@ -1,6 +1,7 @@
 // Dialogs for window tests: records what would have been shown, answers at once.
 #pragma once
 
+#include <QPrinter>
 #include <QStringList>
 #include <deque>
 #include <optional>
@@ -13,6 +14,8 @@ public:
     QStringList informations;
     QStringList proposed;  // what the file dialogs were opened with
     std::deque<std::optional<QString>> fileAnswers;  // the names "chosen", in order
+    QString printToPdf;  // empty: the print dialog is cancelled; else the job goes to this PDF
+    int printDialogs = 0;
 
     void warning(QWidget*, const QString& text) override { warnings << text; }
     void information(QWidget*, const QString& text) override { informations << text; }
@@ -23,6 +26,13 @@ public:
     std::optional<QString> openFileName(QWidget*, const QString& p) override {
         proposed << p;
         return nextAnswer();
+    }
+    bool print(QWidget*, QPrinter& printer) override {
+        ++printDialogs;
+        if (printToPdf.isEmpty()) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printToPdf);
+        return true;
     }
 
 private:

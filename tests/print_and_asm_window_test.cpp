@@ -1,0 +1,88 @@
+// Printing the values report and exporting the assembler listing from the
+// window's menu, with the dialogs answered by the test.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include "dashboard/memory_serial_port.h"
+#include "dashboard/ui/tform1.h"
+#include "default_values_image.h"
+#include "support/recording_dialogs.h"
+
+namespace {
+
+QStringList memoLines(const TForm1& form) { return form.Memo1->toPlainText().split('\n'); }
+
+class MenuWithImage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.core().ValuesSource = "ecu";  // as after a fetch
+        form.core().ValuesText = kvrsim::defaultValuesImage();
+        form.core().FillParameterSheets();
+        form.applyOutputs();
+    }
+    kvr::MemorySerialPort port;
+    RecordingDialogs dialogs;
+    TForm1 form{port, dialogs};
+    QTemporaryDir dir;
+};
+
+TEST_F(MenuWithImage, PrintGoesToThePrinterWithTwoLogLines) {
+    dialogs.printToPdf = dir.filePath("report.pdf");
+    const int before = memoLines(form).size();
+    form.PrintValues1->trigger();
+    QFile pdf(dialogs.printToPdf);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 1)
+        << "one page";
+    const QStringList memo = memoLines(form);
+    ASSERT_EQ(memo.size(), before + 2);
+    EXPECT_TRUE(memo[before].startsWith("printer page width="));
+    EXPECT_TRUE(memo[before + 1].startsWith("printer page height="));
+    EXPECT_TRUE(dialogs.informations.isEmpty());
+}
+
+TEST_F(MenuWithImage, CancelledPrintBeginsNoJob) {
+    const int before = memoLines(form).size();
+    form.PrintValues1->trigger();
+    EXPECT_EQ(dialogs.printDialogs, 1);
+    EXPECT_EQ(memoLines(form).size(), before);
+}
+
+TEST_F(MenuWithImage, AsmExportFillsTheUtilitiesTabAndSavesCrLfLines) {
+    dialogs.fileAnswers = {dir.filePath("values.ASM")};
+    form.SaveAsm1->trigger();
+    const QStringList lines = form.Memo3->toPlainText().split('\n');
+    ASSERT_EQ(lines.size(), 508);
+    EXPECT_TRUE(lines[0].startsWith(";asm file generated from KVRDash "));
+    EXPECT_TRUE(lines[0].contains('_')) << "the separators a fill sets";
+    EXPECT_EQ(lines[1], "  ORG $0800");
+    EXPECT_EQ(lines[2 + 477], " FCB 00 ; $09DD");
+    QFile file(dir.filePath("values.ASM"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(bytes.count("\r\n"), 508);
+    EXPECT_EQ(bytes, (lines.join("\r\n") + "\r\n").toLatin1());
+}
+
+TEST_F(MenuWithImage, CancelledAsmSaveKeepsTheListing) {
+    form.SaveAsm1->trigger();  // no answer: the dialog is cancelled
+    EXPECT_EQ(form.Memo3->toPlainText().split('\n').size(), 508);
+    EXPECT_EQ(dialogs.proposed.size(), 1);
+}
+
+TEST(MenuWithoutImage, AsmExportRefusesAShortImage) {
+    kvr::MemorySerialPort port;
+    RecordingDialogs dialogs;
+    TForm1 form(port, dialogs);
+    form.SaveAsm1->trigger();
+    EXPECT_TRUE(dialogs.proposed.isEmpty()) << "no save dialog";
+    EXPECT_FALSE(memoLines(form).last().isEmpty());
+}
+
+}  // namespace
