@@ -174,6 +174,7 @@ public:
 private:
     void clearLinkState();
     void takePortChoice();
+    void closeAndChoose();
     int rxQueued();
     void reportLostDevice(int result);
     // Handles the completed line in LineBuffer. False: the framer stops here.

@@ -43,7 +43,8 @@ void DashboardCore::SCANCOMPORTS() {
     out.ComboBox1ItemIndex = static_cast<int>(out.ComboBox1Items.size()) - 1;
 }
 
-void DashboardCore::ComboBox1Change(int itemIndex) {
+// Stops polling, closes whatever port was open and takes the list's choice.
+void DashboardCore::closeAndChoose() {
     out.Timer1Enabled = false;
     PortOpen = false;
     port_.rxClear(PortNumber);
@@ -51,22 +52,17 @@ void DashboardCore::ComboBox1Change(int itemIndex) {
     LineBuffer.clear();
     ValuesLoaded = false;
     ValuesSum = 0;
-    out.ComboBox1ItemIndex = itemIndex;
     takePortChoice();
     memo(PortName + " Selected");
 }
 
-void DashboardCore::OpenCommportClick() {
-    out.Timer1Enabled = false;
-    PortOpen = false;
-    port_.rxClear(PortNumber);
-    port_.done(PortNumber);
-    LineBuffer.clear();
-    ValuesLoaded = false;
-    ValuesSum = 0;
+void DashboardCore::ComboBox1Change(int itemIndex) {
+    out.ComboBox1ItemIndex = itemIndex;
+    closeAndChoose();
+}
 
-    takePortChoice();
-    memo(PortName + " Selected");
+void DashboardCore::OpenCommportClick() {
+    closeAndChoose();
     clearLinkState();
     out.AbLED2 = false;
     BaudRate = 57600;
