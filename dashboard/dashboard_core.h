@@ -193,6 +193,9 @@ private:
     bool deviceLost_ = false;  // the lost-device line was written for this open
 };
 
+// Applies a range request through the channel's setters, lower bound first.
+void applyRangeRequest(TSignalSettings& c, const ChannelRangeRequest& r);
+
 // The log chart's eight channels as the window designs them.
 void designChartChannel(TSignalSettings& c, int channel);  // channel 1..8
 void initialiseChartChannels(TSignalSettings (&channels)[8]);

@@ -32,12 +32,16 @@ void initialiseChartChannels(TSignalSettings (&channels)[8]) {
     for (int i = 0; i < 8; ++i) designChartChannel(channels[i], i + 1);
 }
 
+void applyRangeRequest(TSignalSettings& c, const ChannelRangeRequest& r) {
+    c.setValueFrom(r.from);
+    c.setValueTo(r.to);
+    if (!r.unit.empty()) c.setValueUnit(r.unit);
+}
+
 void DashboardCore::setChartChannelRange(int channel, float from, float to, const std::string& unit) {
-    TSignalSettings& c = chartChannels[channel - 1];
-    c.setValueFrom(from);
-    c.setValueTo(to);
-    if (!unit.empty()) c.setValueUnit(unit);
-    out.channelRanges.push_back({channel, from, to, unit});
+    const ChannelRangeRequest request{channel, from, to, unit};
+    applyRangeRequest(chartChannels[channel - 1], request);
+    out.channelRanges.push_back(request);
 }
 
 void DashboardCore::Rescale_Logchart() {

@@ -215,10 +215,7 @@ int LogChartTab::LoadFromFile(const std::string& name) {
 
 void LogChartTab::apply() {
     for (const kvr::ChannelRangeRequest& r : core_.out.channelRanges) {
-        kvr::TChSettings& c = ABTrend1->channel(r.channel);
-        c.setValueFrom(r.from);
-        c.setValueTo(r.to);
-        if (!r.unit.empty()) c.setValueUnit(r.unit);
+        kvr::applyRangeRequest(ABTrend1->channel(r.channel), r);
     }
     core_.out.channelRanges.clear();
     for (int n = 1; n <= 8; ++n) ABTrend1->channel(n).setValue(core_.display.channel[n - 1]);

@@ -24,6 +24,8 @@ int runSheets(const Args& args);
 int runAsm(const Args& args);
 int runPrint(const Args& args);
 int runDecode(const Args& args);
+int runCsv(const Args& args);
+int runLog(const Args& args);
 
 // Every command, in the order `kvrtool --help` lists them.
 const std::vector<Command>& commands();

@@ -126,13 +126,15 @@ int runDecode(const Args& args) {
         in = &file;
     }
     std::vector<std::string> memo;
+    int decoded = 0;
+    core.onLiveRecord = [&] { ++decoded; };
     for (std::string line; std::getline(*in, line);) {
         port.feed(line + "\n");
-        const uint64_t before = core.display.revision;
+        const int before = decoded;
         core.Timer1Timer();
         for (auto& m : core.out.memoLines) memo.push_back(kvr::latin1ToUtf8(m));
         core.out.memoLines.clear();
-        if (core.display.revision != before) {
+        if (decoded != before) {
             std::printf("%s\n", toJson(core, memo).c_str());
             memo.clear();
         }

@@ -21,6 +21,8 @@ const std::vector<Command>& commands() {
         {"print", "FILE.KVV -o OUT.pdf [--title TEXT]", runPrint},
         {"sheets", "FILE.KVV", runSheets},
         {"decode", "[--values FILE.KVV] [--log-enable N] [FILE]", runDecode},
+        {"csv", "FILE.KVL [--values FILE.KVV] [-o OUT]  (values file: beside FILE.KVL when not given)", runCsv},
+        {"log", "--port COMn --seconds S -o NAME  (writes NAME.KVL and NAME.KVV)", runLog},
     };
     return all;
 }

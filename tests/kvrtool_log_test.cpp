@@ -1,0 +1,262 @@
+// kvrtool log against the simulator over a pseudo-terminal, and kvrtool csv
+// reading such a log (and hand-made ones) back.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <cmath>
+#include <cstring>
+#include <regex>
+
+#include "dashboard/dashboard_core.h"
+#include "dashboard/logging/log_files.h"
+#include "dashboard/memory_serial_port.h"
+#include "dashboard/values/values_image_builder.h"
+#include "default_values_image.h"
+#include "support/port_environment.h"
+#include "support/sim_process.h"
+#include "tool_process.h"
+#include "widgets/model/trend_record.h"
+#include "widgets/model/trend_recorder.h"
+
+namespace {
+
+std::string scratchDir() {
+    char dir[] = "/tmp/kvr-logtool-XXXXXX";
+    if (::mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp");
+    return dir;
+}
+
+std::vector<kvr::TrendRecord> readRecords(const std::string& path) {
+    const std::string bytes = readWholeFile(path);
+    std::vector<kvr::TrendRecord> records;
+    for (size_t at = 0; at + kvr::kTrendRecordBytes <= bytes.size(); at += kvr::kTrendRecordBytes)
+        records.push_back(kvr::decodeTrendRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + at));
+    return records;
+}
+
+void writeRecords(const std::string& path, const std::vector<kvr::TrendRecord>& records,
+                  size_t extraBytes = 0) {
+    std::string bytes;
+    for (const auto& r : records) {
+        unsigned char b[kvr::kTrendRecordBytes];
+        kvr::encodeTrendRecord(r, b);
+        bytes.append(reinterpret_cast<const char*>(b), sizeof b);
+    }
+    bytes.append(extraBytes, '\x7f');
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string valuesLine(const std::string& kvv) {
+    kvr::ValuesFile file;
+    std::string error;
+    EXPECT_TRUE(kvr::readValuesFile(kvv, file, error)) << error;
+    return file.valuesText;
+}
+
+using Row = std::vector<std::string>;
+
+std::vector<Row> csvRows(const std::string& text) {
+    std::vector<Row> rows;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        Row row;
+        std::istringstream fields(line);
+        for (std::string f; std::getline(fields, f, ',');)
+            row.push_back(f);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+float number(const std::string& field) {
+    char* end = nullptr;
+    const float v = std::strtof(field.c_str(), &end);
+    EXPECT_EQ(*end, '\0') << "not a number: " << field;
+    return v;
+}
+
+const char kHeader[] = "time,RPM,AFR,MP,IGN,TP,AIRTEMP,KNOCK,DUTY";
+
+TEST(KvrtoolLog, RecordsTheSimulatorEvery100msAndCsvReadsItBack) {
+    SimProcess sim({"--setup-every", "0"});
+    PortEnvironment env({{3, sim.device()}});
+    const std::string dir = scratchDir(), name = dir + "/run";
+    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "3", "-o", name}, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_LT(r.seconds, 4.0);
+    EXPECT_NE(r.err.find("values image received"), std::string::npos) << "progress on stderr:\n" << r.err;
+
+    EXPECT_EQ(readWholeFile(name + ".KVL").size() % kvr::kTrendRecordBytes, 0u);
+    const auto records = readRecords(name + ".KVL");
+    // Recording starts with the first live record, after the image (about a second).
+    ASSERT_GE(records.size(), 12u);
+    EXPECT_LE(records.size(), 31u);
+    // Samples keep a 100 ms rhythm; a late one (busy machine) does not shift the rest.
+    const double spanMs = (records.back().time - records.front().time) * 86400000.0;
+    EXPECT_NEAR(spanMs / static_cast<double>(records.size() - 1), 100.0, 10.0);
+    for (size_t i = 1; i < records.size(); ++i)
+        EXPECT_LT((records[i].time - records[i - 1].time) * 86400000.0, 300.0) << "record " << i;
+    EXPECT_EQ(valuesLine(name + ".KVV"), kvrsim::defaultValuesImage());
+
+    const ToolResult csv = runTool({"csv", name + ".KVL", "--values", name + ".KVV"}, dir);
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    const auto rows = csvRows(csv.out);
+    ASSERT_EQ(rows.size(), records.size() + 1);
+    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')), kHeader);
+    const std::regex localTime(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3})");
+    for (size_t i = 1; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].size(), 9u);
+        EXPECT_TRUE(std::regex_match(rows[i][0], localTime)) << rows[i][0];
+        EXPECT_GT(number(rows[i][1]), 300.0f) << "RPM of an idling engine or faster";
+        EXPECT_LT(number(rows[i][1]), 9000.0f);
+        EXPECT_GT(number(rows[i][2]), 10.0f) << "AFR";
+        EXPECT_LT(number(rows[i][2]), 19.0f);
+    }
+}
+
+TEST(KvrtoolLog, ADeviceThatGoesAwayIsReportedAndWhatCameBeforeIsSaved) {
+    SimProcess sim({"--fault", "hangup", "--fault-every", "20", "--setup-every", "0"});
+    PortEnvironment env({{3, sim.device()}});
+    const std::string dir = scratchDir(), name = dir + "/gone";
+    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "10", "-o", name}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("COM3 stopped answering: the device went away"), std::string::npos) << r.err;
+    EXPECT_LT(r.seconds, 6.0) << "ends when the device goes, not at --seconds";
+    const std::string kvl = readWholeFile(name + ".KVL");
+    EXPECT_GT(kvl.size(), 0u);
+    EXPECT_EQ(kvl.size() % kvr::kTrendRecordBytes, 0u);
+    EXPECT_EQ(valuesLine(name + ".KVV"), kvrsim::defaultValuesImage());
+}
+
+TEST(KvrtoolLog, ASilentEcuNeverMakesItOutlastItsSeconds) {
+    // A device nobody answers on: no image ever comes.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    PortEnvironment env({{3, ::ptsname(master)}});
+    const std::string dir = scratchDir(), name = dir + "/silent";
+    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "2", "-o", name}, dir);
+    ::close(master);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_LT(r.seconds, 3.0);
+    EXPECT_NE(r.err.find("no values image came from COM3"), std::string::npos) << r.err;
+    EXPECT_EQ(readWholeFile(name + ".KVL"), "");
+    EXPECT_EQ(readWholeFile(name + ".KVV"), "\r\n") << "an empty image line, as the dashboard saves it";
+
+    // The image comes, but no poll is ever answered.
+    SimProcess sim({"--fault", "silence", "--fault-every", "1", "--setup-every", "0"});
+    PortEnvironment::set(3, sim.device());
+    const ToolResult quiet = runTool({"log", "--port", "COM3", "--seconds", "2", "-o", name}, dir);
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_LT(quiet.seconds, 3.0);
+    EXPECT_NE(quiet.err.find("no live record came from COM3"), std::string::npos) << quiet.err;
+    EXPECT_EQ(valuesLine(name + ".KVV"), kvrsim::defaultValuesImage());
+}
+
+TEST(KvrtoolLog, CtrlCEndsItEarlyAndStillSaves) {
+    SimProcess sim({"--setup-every", "0"});
+    PortEnvironment env({{3, sim.device()}});
+    const std::string dir = scratchDir(), name = dir + "/cut";
+    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "30", "-o", name}, dir, 2.5, SIGINT);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_LT(r.secondsAfterSignal, 0.5);
+    EXPECT_NE(r.err.find("stopped early"), std::string::npos) << r.err;
+    EXPECT_GE(readRecords(name + ".KVL").size(), 3u);
+    EXPECT_EQ(valuesLine(name + ".KVV"), kvrsim::defaultValuesImage());
+}
+
+TEST(KvrtoolCsv, ReadsStoredDigitsBackAsTheLogChartDoes) {
+    const std::string dir = scratchDir(), kvl = dir + "/hand.KVL";
+    // 2025-01-01 is day 45658; 13:05:03.250 into it.
+    kvr::TrendRecord sample;
+    sample.time = 45658.0 + (13 * 3600 + 5 * 60 + 3.25) / 86400.0;
+    sample.digits = {3000, 592, 500, 1000, 0, 65535, 7, 1};
+    kvr::TrendRecord separator;
+    separator.digits = sample.digits;
+    writeRecords(kvl, {sample, separator, sample}, 10);  // and a cut-off record
+
+    // No values file: the chart's design ranges.
+    ToolResult r = runTool({"csv", kvl}, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto rows = csvRows(r.out);
+    ASSERT_EQ(rows.size(), 4u) << r.out;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), kHeader);
+    EXPECT_EQ(rows[1][0], "2025-01-01T13:05:03.250");
+    EXPECT_EQ(rows[2][0], "separator");
+    EXPECT_EQ(rows[2].size(), 9u);
+    EXPECT_EQ(number(rows[1][1]), 3000.0f) << "1 rpm a digit";
+    EXPECT_EQ(number(rows[1][2]), static_cast<float>(7 + 592 * 0.013));
+    EXPECT_EQ(number(rows[1][3]), static_cast<float>(-30 + 500 * 0.06)) << "MP";
+    // Below ValueFrom wraps to 65535 and reads back far above the top.
+    EXPECT_EQ(number(rows[1][6]), static_cast<float>(-60 + 65535 * 0.31));
+
+    // With the log's values file, as opening it leaves the chart: MAP sensor
+    // code 16 gives channel 3 the range 0 .. 65.
+    const std::string image = kvr::ValuesImageBuilder().setByte(7, 0x10).text();
+    std::string error;
+    ASSERT_TRUE(kvr::writeValuesFile(dir + "/hand.KVV", {image, {"a note"}}, error)) << error;
+    kvr::MemorySerialPort noPort;
+    kvr::DashboardCore loaded(noPort);
+    loaded.ValuesText = image;
+    loaded.FillParameterSheets();
+    ASSERT_EQ(loaded.chartChannels[2].ValueTo(), 65.0f);
+    for (const auto& args : {std::vector<std::string>{"csv", kvl, "--values", dir + "/hand.KVV"},
+                             std::vector<std::string>{"csv", kvl}}) {
+        r = runTool(args, dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        rows = csvRows(r.out);
+        ASSERT_EQ(rows.size(), 4u);
+        for (int ch = 0; ch < 8; ++ch) {
+            EXPECT_EQ(rows[0][ch + 1], loaded.chartChannels[ch].ValueUnit());
+            EXPECT_EQ(number(rows[1][ch + 1]),
+                      kvr::readBackValue(loaded.chartChannels[ch], sample.digits[ch]))
+                << "channel " << ch + 1 << " with " << args.size() << " arguments";
+        }
+    }
+
+    // An image line too short to decode leaves the design ranges, as opening does.
+    ASSERT_TRUE(kvr::writeValuesFile(dir + "/short.KVV", {image.substr(0, 1999), {}}, error)) << error;
+    r = runTool({"csv", kvl, "--values", dir + "/short.KVV", "-o", dir + "/out.csv"}, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    rows = csvRows(readWholeFile(dir + "/out.csv"));
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(number(rows[1][3]), static_cast<float>(-30 + 500 * 0.06));
+}
+
+TEST(KvrtoolLogAndCsv, BadUsageExits2AndMissingFilesOrPortsExit1) {
+    PortEnvironment env;  // COM3 has no device
+    const std::string dir = scratchDir();
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"csv"},
+             {"csv", "a.KVL", "b.KVL"},
+             {"csv", "a.KVL", "--values"},
+             {"csv", "a.KVL", "--bogus"},
+             {"log", "--port", "COM3", "--seconds", "1"},
+             {"log", "--port", "3", "--seconds", "1", "-o", dir + "/x"},
+             {"log", "--port", "COM0", "--seconds", "1", "-o", dir + "/x"},
+             {"log", "--port", "COM3", "--seconds", "0", "-o", dir + "/x"},
+             {"log", "--port", "COM3", "--seconds", "1s", "-o", dir + "/x"},
+         }) {
+        const ToolResult r = runTool(args, dir);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_NE(r.err.find("usage: kvrtool " + args[0]), std::string::npos) << r.err;
+    }
+    ToolResult r = runTool({"csv", dir + "/missing.KVL"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot read"), std::string::npos) << r.err;
+    writeRecords(dir + "/one.KVL", {kvr::TrendRecord{}});
+    r = runTool({"csv", dir + "/one.KVL", "--values", dir + "/missing.KVV"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+
+    r = runTool({"log", "--port", "COM3", "--seconds", "5", "-o", dir + "/x"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot open COM3"), std::string::npos) << r.err;
+    EXPECT_LT(r.seconds, 1.0);
+    EXPECT_FALSE(kvr::fileExists(dir + "/x.KVL"));
+}
+
+}  // namespace
