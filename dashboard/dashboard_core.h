@@ -191,6 +191,7 @@ private:
 
     SerialPort& port_;
     bool deviceLost_ = false;  // the lost-device line was written for this open
+    bool lineCut_ = false;     // the line being received was cut at the limit
 };
 
 // Applies a range request through the channel's setters, lower bound first.

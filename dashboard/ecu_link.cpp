@@ -12,6 +12,9 @@ namespace {
 constexpr int kLiveSummed = 64;     // positions 1-64; checksum at 65-66
 constexpr int kSetupSummed = 25;    // positions 1-25; checksum at 26-27
 constexpr int kImageSummed = 2239;  // positions 1-2239; checksum at 2240-2243
+// The longest legal line is the image text (2243 characters); a noisy line
+// that never ends is cut here instead of growing without bound.
+constexpr size_t kLineLimit = 8192;
 
 }  // namespace
 
@@ -60,9 +63,16 @@ void DashboardCore::FETCH_SERIAL_TEXT() {
         CharCount = static_cast<uint16_t>(CharCount + 1);
 
         if (byte != 10) {
-            LineBuffer.push_back(static_cast<char>(byte));
+            if (LineBuffer.size() < kLineLimit) {
+                LineBuffer.push_back(static_cast<char>(byte));
+            } else if (!lineCut_) {
+                lineCut_ = true;
+                memo("Received line longer than " + std::to_string(kLineLimit) +
+                     " characters: the rest is dropped up to its line end");
+            }
             continue;
         }
+        lineCut_ = false;
         if (!handleLine()) return;
         LineBuffer.clear();
     }

@@ -191,6 +191,21 @@ TEST_F(Framer, TwoLinesInOneBatchAreBothHandled) {
     EXPECT_TRUE(core.NewRecord);
 }
 
+TEST_F(Framer, ALineThatNeverEndsIsCutWithOneReport) {
+    for (int i = 0; i < 16; ++i) {
+        port.feed(std::string(64 * 1024, 'x'));  // a noisy line: 1 MiB, no line end
+        core.FETCH_SERIAL_TEXT();
+    }
+    EXPECT_EQ(core.LineBuffer.size(), 8192u);
+    const auto memo = takeMemo();
+    ASSERT_EQ(memo.size(), 1u);
+    EXPECT_NE(memo[0].find("longer than 8192"), std::string::npos);
+    port.feed("\n" + goodRecord() + "\n");
+    core.FETCH_SERIAL_TEXT();
+    EXPECT_TRUE(core.NewRecord) << "the link recovers at the next line";
+    EXPECT_TRUE(takeMemo().empty());
+}
+
 TEST_F(Framer, LinesOfUnknownKindAndEmptyLinesAreIgnored) {
     port.feed("\n\nhello\n" + goodRecord() + "\n");
     core.FETCH_SERIAL_TEXT();
