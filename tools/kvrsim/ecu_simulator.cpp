@@ -68,14 +68,20 @@ void EcuSimulator::command(char letter, double now) {
 }
 
 void EcuSimulator::sendRecord(double now) {
-    std::string line;
+    std::string body;
     if (!replay_.empty()) {
-        line = kvr::sealLiveRecord(replay_[replayNext_].substr(0, 64));
+        body = replay_[replayNext_].substr(0, 64);
         replayNext_ = (replayNext_ + 1) % replay_.size();
     } else {
-        line = kvr::sealLiveRecord(kvr::liveRecordBody(engine_.at(now)));
+        body = kvr::liveRecordBody(engine_.at(now));
     }
     ++recordsSent_;
+    if (settings_.numberRecords && body.size() == 64) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%04X", static_cast<unsigned>(recordsSent_) & 0xFFFF);
+        body.replace(60, 4, number);
+    }
+    std::string line = kvr::sealLiveRecord(body);
     const bool spoil = settings_.fault != Fault::None && settings_.faultEvery > 0 &&
                        recordsSent_ % settings_.faultEvery == 0;
     if (spoil) {
@@ -111,6 +117,7 @@ void EcuSimulator::sendRecord(double now) {
         }
     }
     output_ += line + "\n";
+    pending_.push_back({recordsSent_, output_.size()});
 }
 
 std::string EcuSimulator::setupLine(double now) const {
@@ -132,6 +139,8 @@ void EcuSimulator::tick(double now) {
 std::string EcuSimulator::takeOutput() {
     std::string out;
     out.swap(output_);
+    taken_.swap(pending_);
+    pending_.clear();
     return out;
 }
 

@@ -32,6 +32,10 @@ struct SimulatorSettings {
     int faultEvery = 5;        // every Nth live record is spoilt
     double setupEvery = 5.0;   // seconds between setup lines; 0: none
     unsigned seed = 1;
+    // Numbers each live record in positions 61-64 (four hex digits, which
+    // the dashboard does not read), so a benchmark can match what was sent
+    // with what was decoded.
+    bool numberRecords = false;
 };
 
 class EcuSimulator {
@@ -47,6 +51,13 @@ public:
     void tick(double now);
     // What is waiting to go out on the wire (taken once).
     std::string takeOutput();
+    // The live records in the output last taken: their numbers and where
+    // each ends in it (one past its line end).
+    struct SentRecord {
+        int number;
+        size_t end;
+    };
+    const std::vector<SentRecord>& recordsInOutput() const { return taken_; }
 
     bool hungUp() const { return hungUp_; }
     int recordsSent() const { return recordsSent_; }
@@ -65,6 +76,7 @@ private:
     std::mt19937 random_;
     std::string pendingCommand_;
     std::string output_;
+    std::vector<SentRecord> pending_, taken_;
     bool quiet_ = true;  // nothing unasked until the dashboard speaks
     bool hungUp_ = false;
     int recordsSent_ = 0;

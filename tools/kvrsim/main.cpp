@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -35,7 +36,10 @@ const char kUsage[] =
     "  --stalled          the engine stands\n"
     "  --cylinders N      cylinders of the engine model (default 4)\n"
     "  --seconds S        end after S seconds (default: run until stopped)\n"
-    "  --seed N           seed for the faults' randomness\n";
+    "  --seed N           seed for the faults' randomness\n"
+    "  --number-records   number live records in positions 61-64 (hex)\n"
+    "  --send-log FILE    write one line per live record: number, time queued, time its last byte\n"
+    "                     went out (milliseconds of the monotonic clock)\n";
 
 bool readFirstLine(const std::string& path, std::string& line) {
     std::ifstream in(path, std::ios::binary);
@@ -57,7 +61,7 @@ bool readRecords(const std::string& path, std::vector<std::string>& records) {
 
 int main(int argc, char** argv) {
     unsigned baud = 57600;
-    std::string link, valuesFile, replayFile;
+    std::string link, valuesFile, replayFile, sendLogFile;
     double seconds = -1;
     kvrsim::SimulatorSettings settings;
     kvrsim::EngineSettings engine;
@@ -69,6 +73,7 @@ int main(int argc, char** argv) {
         {"setup-every", required_argument, nullptr, 'u'}, {"o2", no_argument, nullptr, 'o'},
         {"stalled", no_argument, nullptr, 'z'},      {"cylinders", required_argument, nullptr, 'c'},
         {"seconds", required_argument, nullptr, 's'}, {"seed", required_argument, nullptr, 'e'},
+        {"number-records", no_argument, nullptr, 'N'}, {"send-log", required_argument, nullptr, 'L'},
         {"help", no_argument, nullptr, 'h'},         {nullptr, 0, nullptr, 0},
     };
     for (int opt; (opt = getopt_long(argc, argv, "", kOptions, nullptr)) != -1;) {
@@ -90,6 +95,8 @@ int main(int argc, char** argv) {
         case 'c': engine.cylinders = std::max(1, std::atoi(optarg)); break;
         case 's': seconds = std::atof(optarg); break;
         case 'e': settings.seed = static_cast<unsigned>(std::strtoul(optarg, nullptr, 10)); break;
+        case 'N': settings.numberRecords = true; break;
+        case 'L': sendLogFile = optarg; break;
         case 'h': std::fputs(kUsage, stdout); return 0;
         default: std::fputs(kUsage, stderr); return 2;
         }
@@ -129,13 +136,41 @@ int main(int argc, char** argv) {
         std::printf("%s\n", wire.devicePath().c_str());
         std::fflush(stdout);
 
+        std::ofstream sendLog;
+        if (!sendLogFile.empty()) {
+            sendLog.open(sendLogFile);
+            if (!sendLog) {
+                std::fprintf(stderr, "kvrsim: cannot write %s\n", sendLogFile.c_str());
+                return 1;
+            }
+        }
+        struct InFlight {
+            int number;
+            uint64_t end;  // byte count on the wire once its last byte is out
+            double queuedMs;
+        };
+        std::deque<InFlight> inFlight;
+        auto monotonicMs = [] {
+            return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+
         const auto start = std::chrono::steady_clock::now();
         auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
         while (!gStop && (seconds < 0 || elapsed() < seconds)) {
             const double now = elapsed();
             sim.receive(wire.service(2, now), now);
+            while (!inFlight.empty() && inFlight.front().end <= wire.writtenBytes()) {
+                sendLog << inFlight.front().number << ' ' << std::fixed << inFlight.front().queuedMs << ' '
+                        << monotonicMs() << '\n';
+                inFlight.pop_front();
+            }
             sim.tick(now);
+            const uint64_t base = wire.queuedBytes();
             wire.send(sim.takeOutput());
+            if (sendLog.is_open()) {
+                for (const auto& r : sim.recordsInOutput()) inFlight.push_back({r.number, base + r.end, monotonicMs()});
+            }
             if (sim.hungUp() && wire.idle()) {
                 std::fprintf(stderr, "kvrsim: hanging up after %d records\n", sim.recordsSent());
                 wire.hangUp();

@@ -58,6 +58,7 @@ std::string PacedPty::service(int waitMs, double now) {
         if (n > 0) {
             pending_.erase(0, static_cast<size_t>(n));
             credit_ -= static_cast<double>(n);
+            written_ += static_cast<uint64_t>(n);
         }
     }
     return in;

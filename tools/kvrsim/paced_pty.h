@@ -2,6 +2,7 @@
 // output paced at a bit rate (10 bits a byte) like a real serial line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace kvrsim {
@@ -23,6 +24,9 @@ public:
     // pacing allows by now. Returns the bytes read.
     std::string service(int waitMs, double now);
     bool idle() const { return pending_.empty(); }
+    // Bytes queued since the start, and bytes written to the line.
+    uint64_t queuedBytes() const { return written_ + pending_.size(); }
+    uint64_t writtenBytes() const { return written_; }
     // Closes the master side: the line hangs up for the dashboard.
     void hangUp();
 
@@ -34,6 +38,7 @@ private:
     double bytesPerSecond_;
     double credit_ = 0;  // bytes the line could have carried since the last write
     double lastService_ = -1;
+    uint64_t written_ = 0;
 };
 
 }  // namespace kvrsim

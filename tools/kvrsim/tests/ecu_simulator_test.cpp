@@ -162,6 +162,27 @@ TEST(Simulator, ReplaysLoggedRecordsWithFreshChecksums) {
     EXPECT_EQ(throttles[2], 11);
 }
 
+TEST(Simulator, NumbersRecordsWhereTheDashboardDoesNotRead) {
+    SimulatorSettings s;
+    s.setupEvery = 0;
+    s.numberRecords = true;
+    EcuSimulator sim(image(), EngineModel(EngineSettings{}), s);
+    sim.receive("Q\rQ\r", 0);
+    const std::string out = sim.takeOutput();
+    const auto sent = sim.recordsInOutput();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].number, 1);
+    EXPECT_EQ(sent[0].end, 67u);
+    EXPECT_EQ(sent[1].end, out.size());
+    const auto recs = lines(out);
+    EXPECT_EQ(recs[0].substr(60, 4), "0001");
+    EXPECT_EQ(recs[1].substr(60, 4), "0002");
+    Framed f;
+    f.feed(out);
+    EXPECT_TRUE(f.core.NewRecord) << "the number is inside the checksum";
+    EXPECT_FALSE(f.core.out.AbLED4);
+}
+
 TEST(EngineModel, PeriodMatchesTheSpeedForTheCylinders) {
     EngineModel model(EngineSettings{});
     for (double t : {1.0, 12.0, 20.0, 30.0}) {
