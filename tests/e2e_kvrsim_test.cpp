@@ -157,6 +157,10 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     EXPECT_FALSE(chart->StartRecording()) << "loading leaves recording off";
     EXPECT_EQ(form.core().ValuesSource, "pcdisk");
     EXPECT_EQ(form.Memo2->toPlainText(), "pull 1\ncold morning");
+    // The sheets come back from the log's values file.
+    EXPECT_EQ(form.sheetGrids.grid(22)->item(2, 1)->text(), "PC DISK");
+    EXPECT_EQ(form.sheetGrids.grid(23)->item(0, 0)->text(), base + ".KVV");
+    EXPECT_EQ(form.sheetGrids.grid(20)->item(4, 1)->text(), "31.0");
     EXPECT_TRUE(dialogs.informations.isEmpty()) << dialogs.informations.join(";").toStdString();
 
     if (const QByteArray shots = qgetenv("KVR_SCREENSHOT_DIR"); !shots.isEmpty()) {
