@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
+#include <cstring>
+#include <numeric>
 
 #include "widgets/model/trend_geometry.h"
 #include "widgets/model/trend_time.h"
@@ -165,16 +167,32 @@ void TAbTrend::layoutPlot() {
 int TAbTrend::drawPlan() {
     const kvr::TrendDrawPlan plan = recorder_.nextDraw();
     if (plot_.isNull()) return static_cast<int>(Drawn::nothing);
-    if (plan.background) drawBackground();
+    if (plan.scroll > 0) scrollPlot(plan.scroll);
+    if (plan.background) drawBackground(plot_.width() - (plan.scroll > 0 ? plan.scroll : plot_.width()));
     if (plan.from <= plan.to) drawRecords(plan.from, plan.to);
     if (plan.background) return static_cast<int>(Drawn::everything);
     return static_cast<int>(plan.from <= plan.to ? Drawn::newColumns : Drawn::nothing);
 }
 
-void TAbTrend::drawBackground() {
+void TAbTrend::scrollPlot(int columns) {
+    const QVector<qreal> dots = QPen(Qt::DotLine).dashPattern();
+    const int period = static_cast<int>(std::accumulate(dots.begin(), dots.end(), 0.0));
+    dotShift_ = period > 0 ? (dotShift_ + columns) % period : 0;
+    const int keep = plot_.width() - columns;
+    const std::size_t pixel = static_cast<std::size_t>(plot_.depth() / 8);
+    for (int y = 0; y < plot_.height(); ++y) {
+        uchar* row = plot_.scanLine(y);
+        std::memmove(row, row + columns * pixel, keep * pixel);
+    }
+}
+
+void TAbTrend::drawBackground(int fromColumn) {
     QPainter p(&plot_);
     const int width = plot_.width();
     const int span = recorder_.plotSpan();
+    // Drawn over the whole width and clipped, so a part comes out exactly
+    // as it would in a complete redraw.
+    p.setClipRect(QRect(fromColumn, 0, width - fromColumn, plot_.height()));
     p.fillRect(plot_.rect(), colorPlot_);
 
     const kvr::TTrendLimit& upper = recorder_.LimitUpper();
@@ -199,12 +217,15 @@ void TAbTrend::drawBackground() {
     }
 
     if (recorder_.hasOption(kvr::opGrid)) {
-        p.setPen(QPen(colorGrid_, 1, Qt::DotLine));
+        QPen dots(colorGrid_, 1, Qt::DotLine);
+        dots.setDashOffset(dotShift_);
+        p.setPen(dots);
         const int steps = recorder_.GridYSteps();
         for (int k = 0; k <= steps; ++k) {
             const int y = kvr::gridRow(k, span, steps);
             p.drawLine(0, y, width - 1, y);
         }
+        p.setPen(QPen(colorGrid_, 1, Qt::DotLine));
         for (int x = 0; x < width; x += recorder_.GridXPixel())
             p.drawLine(x, 0, x, span);
     }

@@ -2,8 +2,9 @@
 // recording clock appends a sample of the channels' current digits to the
 // record store; one pixel column shows one record, newest to the right.
 // The plot is drawn into an off-screen image incrementally: a new record
-// draws only its own column, and the background is redrawn only when the
-// view pages or a setting changes. The rules and the store live in
+// draws only its own column; when the view pages by whole grid columns the
+// drawing moves left and only the columns it uncovers are drawn; all of it
+// is redrawn only when a setting or the size changes. The rules and the store live in
 // kvr::TrendRecorder; this class draws, and connects the recorder to the
 // clock and the mouse.
 #pragma once
@@ -113,7 +114,9 @@ private:
     // Draws what the recorder's plan says into the off-screen plot and says
     // how much of it changed.
     int drawPlan();
-    void drawBackground();
+    // The background of the plot's columns from `fromColumn` on.
+    void drawBackground(int fromColumn);
+    void scrollPlot(int columns);
     void drawRecords(int from, int to);
     void trackMouse(const QPoint& pos);
     void updateCursorColumn(int column);
@@ -139,4 +142,7 @@ private:
     QColor colorPlot_{Qt::black};
     QString timeFormat_;
     bool registered_ = false;
+    // Columns the drawing has moved left in all, which the dots of the
+    // horizontal grid lines follow, so a moved drawing matches a fresh one.
+    int dotShift_ = 0;
 };

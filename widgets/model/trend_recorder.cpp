@@ -162,7 +162,13 @@ void TrendRecorder::AddRecord(const std::function<void()>& present) {
         store_.removeOldest(n);
         refreshBookkeeping();
         firstShown_ = 0;
-        invalidateView();
+        // The drawing stays, its records now numbered n lower, unless they
+        // have all gone.
+        if (viewValid_ && drawnFirst_ - n > -plotColumns_) {
+            drawnFirst_ -= n;
+        } else {
+            invalidateView();
+        }
     }
 
     TrendRecord record;
@@ -292,7 +298,16 @@ void TrendRecorder::setPlotSize(int columns, int rows) {
 
 TrendDrawPlan TrendRecorder::nextDraw() {
     TrendDrawPlan plan;
-    if (!viewValid_ || drawnFirst_ != firstShown_) {
+    const int shift = firstShown_ - drawnFirst_;
+    if (viewValid_ && shift > 0 && shift < plotColumns_ && shift % gridXPixel_ == 0) {
+        // Paged forward by whole grid columns: the vertical grid lines stay
+        // where they are, so the drawing moves left instead of being redone.
+        // The records left of the uncovered columns count as drawn.
+        plan.background = true;
+        plan.scroll = shift;
+        drawnFirst_ = firstShown_;
+        drawnCount_ = std::max(0, std::min(drawnCount_ - shift, plotColumns_ - shift));
+    } else if (!viewValid_ || shift != 0) {
         plan.background = true;
         viewValid_ = true;
         drawnFirst_ = firstShown_;

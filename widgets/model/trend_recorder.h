@@ -70,8 +70,12 @@ float readBackValue(const TSignalSettings& channel, uint16_t relativeDigit);
 
 // Which records the view must draw next: from..to inclusive (none when
 // from > to), after redrawing the background when `background` is set.
+// When the view paged by whole grid columns, `scroll` > 0: the drawing so
+// far moves that many columns left and only the columns it uncovers at the
+// right get the background; the records still in view are not drawn again.
 struct TrendDrawPlan {
     bool background = false;
+    int scroll = 0;
     int from = 0;
     int to = -1;
 };
@@ -216,7 +220,7 @@ private:
     int plotColumns_ = 0;
     int plotRows_ = 0;
     bool viewValid_ = false;
-    int drawnFirst_ = 0;  // first shown record when the background was drawn
+    int drawnFirst_ = 0;  // the record in the drawing's column 0 (negative once trimmed away)
     int drawnCount_ = 0;  // records drawn from drawnFirst_ on
 };
 

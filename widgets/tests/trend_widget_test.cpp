@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "widgets/ab_trend.h"
 #include "widgets/recording_clock.h"
@@ -184,6 +185,48 @@ TEST(TrendWidget, MoveXWaitsForTheTrendToBeVisible) {
     hidden.MoveX(-100);
     EXPECT_EQ(hidden.recorder().firstShown(), first - 100);
     EXPECT_FALSE(hidden.recorder().Flow());
+}
+
+
+// Pixels where two plot images differ, and the first of them.
+int differingPixels(const QImage& a, const QImage& b, QPoint& first) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && n++ == 0) first = QPoint(x, y);
+    return n;
+}
+
+TEST(TrendWidget, PagingAndTrimmingMoveThePlotAsAFreshDrawingWouldShowIt) {
+    // 75: the program's grid; 40: one that is no whole number of grid dots.
+    for (const int grid : {75, 40}) {
+        SCOPED_TRACE(grid);
+        ShownTrend t;
+        t.trend.recorder().setGridXPixel(grid);
+        t.trend.recorder().setMaxRecords(1000);
+        QSignalSpy trims(&t.trend, &TAbTrend::maxRecords);
+        int pages = 0, compared = 0;
+        for (int i = 0; i < 2600; ++i) {
+            // Eight lines in bands of their own, so the order they are drawn
+            // in cannot matter, each rising or falling less than a pixel a
+            // column, so its pixels do not depend on how it is split into pieces.
+            for (int n = 1; n <= 8; ++n)
+                t.trend.channel(n).setValue(static_cast<float>(11 * n - 4 + 3 * std::sin(i * 0.004 * n + n)));
+            const int first = t.trend.recorder().firstShown();
+            t.trend.AddRecord();
+            pages += t.trend.recorder().firstShown() != first;
+            if (i % 250 != 249) continue;
+            const QImage moved = t.trend.plotImage().copy();
+            t.trend.fullRepaint();  // everything drawn afresh
+            QPoint at;
+            ASSERT_EQ(differingPixels(moved, t.trend.plotImage(), at), 0)
+                << "after " << i + 1 << " records, first at column " << at.x() << " row " << at.y();
+            ++compared;
+        }
+        EXPECT_GE(trims.count(), 15);
+        EXPECT_GE(pages, 40);
+        EXPECT_EQ(compared, 10);
+    }
 }
 
 }  // namespace

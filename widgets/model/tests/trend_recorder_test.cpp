@@ -347,6 +347,50 @@ TEST(TrendRecorder, DrawPlanIsIncrementalUntilTheViewPages) {
     EXPECT_GT(plan.from, plan.to);
 }
 
+TEST(TrendRecorder, PagingAndTrimmingMoveWhatIsDrawnInsteadOfRedrawingIt) {
+    Fixture f;  // 200 columns
+    f.trend.setGridXPixel(75);
+    f.trend.setMaxRecords(300);
+    auto addDrawn = [&](int n) {
+        TrendDrawPlan plan;
+        for (int i = 0; i < n; ++i) {
+            f.trend.AddRecord();
+            plan = f.trend.nextDraw();
+        }
+        return plan;
+    };
+    f.trend.nextDraw();
+    TrendDrawPlan plan = addDrawn(201);  // records 0..200 on columns 0..200
+    EXPECT_FALSE(plan.background);
+    EXPECT_EQ(plan.from, 200);
+
+    plan = addDrawn(1);  // 202 records: the view pages to 75
+    EXPECT_TRUE(plan.background);
+    EXPECT_EQ(plan.scroll, 75);
+    EXPECT_EQ(plan.from, 200) << "records 75..199 moved, not drawn again; 200 was cut at the edge";
+    EXPECT_EQ(plan.to, 201);
+    EXPECT_EQ(f.trend.RecordInfo().FirstDisplayedRec, 75);
+
+    plan = addDrawn(99);  // 301 records, showing from 150
+    ASSERT_EQ(f.trend.firstShown(), 150);
+    plan = addDrawn(1);  // trims 75: the same records, renumbered, in the same columns
+    ASSERT_EQ(f.trend.store().count(), 227);
+    EXPECT_EQ(f.trend.firstShown(), 75);
+    EXPECT_FALSE(plan.background);
+    EXPECT_EQ(plan.scroll, 0);
+    EXPECT_EQ(plan.from, 226) << "only the new record";
+    EXPECT_EQ(plan.to, 226);
+
+    addDrawn(74);  // 301 records again
+    f.trend.setMaxRecords(260);
+    plan = addDrawn(1);  // trims 115: no whole grid columns, drawn afresh
+    ASSERT_EQ(f.trend.store().count(), 187);
+    EXPECT_TRUE(plan.background);
+    EXPECT_EQ(plan.scroll, 0);
+    EXPECT_EQ(plan.from, 0);
+    EXPECT_EQ(plan.to, 186);
+}
+
 TEST(TrendGeometry, RowsLimitsGridAndScales) {
     // 101 rows: span 100. A channel of 1000 digits at zoom 1.
     const double scale = pixelScale(100, 1000);
