@@ -3,7 +3,6 @@
 
 #include <QPrinter>
 #include <QStringList>
-#include <deque>
 #include <optional>
 
 #include "dashboard/ui/dialogs.h"
@@ -13,7 +12,7 @@ public:
     QStringList warnings;
     QStringList informations;
     QStringList proposed;  // what the file dialogs were opened with
-    std::deque<std::optional<QString>> fileAnswers;  // the names "chosen", in order
+    QStringList fileAnswers;  // the names "chosen", in order; none left (or "") cancels
     QString printToPdf;  // empty: the print dialog is cancelled; else the job goes to this PDF
     int printDialogs = 0;
 
@@ -37,9 +36,8 @@ public:
 
 private:
     std::optional<QString> nextAnswer() {
-        if (fileAnswers.empty()) return std::nullopt;
-        auto a = fileAnswers.front();
-        fileAnswers.pop_front();
-        return a;
+        const QString name = fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+        if (name.isEmpty()) return std::nullopt;
+        return name;
     }
 };
