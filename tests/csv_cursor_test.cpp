@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/csv_rows.h"
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/cursor_readout.h"
 #include "dashboard/logging/log_files.h"
@@ -59,26 +60,6 @@ void writeLog(const std::string& path, const std::vector<kvr::TrendRecord>& reco
         bytes.append(reinterpret_cast<const char*>(b), sizeof b);
     }
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::vector<std::vector<std::string>> csvRows(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> row;
-        std::istringstream fields(line);
-        for (std::string f; std::getline(fields, f, ',');)
-            row.push_back(f);
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-float number(const std::string& field) {
-    char* end = nullptr;
-    const float v = std::strtof(field.c_str(), &end);
-    EXPECT_EQ(*end, '\0') << "not a number: " << field;
-    return v;
 }
 
 struct Reading {
@@ -162,7 +143,7 @@ TEST(CsvAndCursor, KvrtoolCsvGivesTheValuesTheCursorReadOutShows) {
             EXPECT_EQ(row[0] == "separator", !r.cursor.DataValid);
             float values[8];
             for (int n = 1; n <= 8; ++n) {
-                values[n - 1] = number(row[static_cast<size_t>(n)]);
+                values[n - 1] = csvNumber(row[static_cast<size_t>(n)]);
                 EXPECT_EQ(values[n - 1], r.cursor.valueCh(n)) << "channel " << n;
             }
             EXPECT_EQ(r.label, kvr::cursorReadout(values));

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <regex>
 
+#include "support/csv_rows.h"
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/memory_serial_port.h"
@@ -54,27 +55,7 @@ std::string valuesLine(const std::string& kvv) {
     return file.valuesText;
 }
 
-using Row = std::vector<std::string>;
-
-std::vector<Row> csvRows(const std::string& text) {
-    std::vector<Row> rows;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        Row row;
-        std::istringstream fields(line);
-        for (std::string f; std::getline(fields, f, ',');)
-            row.push_back(f);
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-float number(const std::string& field) {
-    char* end = nullptr;
-    const float v = std::strtof(field.c_str(), &end);
-    EXPECT_EQ(*end, '\0') << "not a number: " << field;
-    return v;
-}
+using Row = CsvRow;
 
 const char kHeader[] = "time,RPM,AFR,MP,IGN,TP,AIRTEMP,KNOCK,DUTY";
 
@@ -108,10 +89,10 @@ TEST(KvrtoolLog, RecordsTheSimulatorEvery100msAndCsvReadsItBack) {
     for (size_t i = 1; i < rows.size(); ++i) {
         ASSERT_EQ(rows[i].size(), 9u);
         EXPECT_TRUE(std::regex_match(rows[i][0], localTime)) << rows[i][0];
-        EXPECT_GT(number(rows[i][1]), 300.0f) << "RPM of an idling engine or faster";
-        EXPECT_LT(number(rows[i][1]), 9000.0f);
-        EXPECT_GT(number(rows[i][2]), 10.0f) << "AFR";
-        EXPECT_LT(number(rows[i][2]), 19.0f);
+        EXPECT_GT(csvNumber(rows[i][1]), 300.0f) << "RPM of an idling engine or faster";
+        EXPECT_LT(csvNumber(rows[i][1]), 9000.0f);
+        EXPECT_GT(csvNumber(rows[i][2]), 10.0f) << "AFR";
+        EXPECT_LT(csvNumber(rows[i][2]), 19.0f);
     }
 }
 
@@ -186,11 +167,11 @@ TEST(KvrtoolCsv, ReadsStoredDigitsBackAsTheLogChartDoes) {
     EXPECT_EQ(rows[1][0], "2025-01-01T13:05:03.250");
     EXPECT_EQ(rows[2][0], "separator");
     EXPECT_EQ(rows[2].size(), 9u);
-    EXPECT_EQ(number(rows[1][1]), 3000.0f) << "1 rpm a digit";
-    EXPECT_EQ(number(rows[1][2]), static_cast<float>(7 + 592 * 0.013));
-    EXPECT_EQ(number(rows[1][3]), static_cast<float>(-30 + 500 * 0.06)) << "MP";
+    EXPECT_EQ(csvNumber(rows[1][1]), 3000.0f) << "1 rpm a digit";
+    EXPECT_EQ(csvNumber(rows[1][2]), static_cast<float>(7 + 592 * 0.013));
+    EXPECT_EQ(csvNumber(rows[1][3]), static_cast<float>(-30 + 500 * 0.06)) << "MP";
     // Below ValueFrom wraps to 65535 and reads back far above the top.
-    EXPECT_EQ(number(rows[1][6]), static_cast<float>(-60 + 65535 * 0.31));
+    EXPECT_EQ(csvNumber(rows[1][6]), static_cast<float>(-60 + 65535 * 0.31));
 
     // With the log's values file, as opening it leaves the chart: MAP sensor
     // code 16 gives channel 3 the range 0 .. 65.
@@ -210,7 +191,7 @@ TEST(KvrtoolCsv, ReadsStoredDigitsBackAsTheLogChartDoes) {
         ASSERT_EQ(rows.size(), 4u);
         for (int ch = 0; ch < 8; ++ch) {
             EXPECT_EQ(rows[0][ch + 1], loaded.chartChannels[ch].ValueUnit());
-            EXPECT_EQ(number(rows[1][ch + 1]),
+            EXPECT_EQ(csvNumber(rows[1][ch + 1]),
                       kvr::readBackValue(loaded.chartChannels[ch], sample.digits[ch]))
                 << "channel " << ch + 1 << " with " << args.size() << " arguments";
         }
@@ -223,7 +204,7 @@ TEST(KvrtoolCsv, ReadsStoredDigitsBackAsTheLogChartDoes) {
     EXPECT_EQ(r.out, "");
     rows = csvRows(readWholeFile(dir + "/out.csv"));
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(number(rows[1][3]), static_cast<float>(-30 + 500 * 0.06));
+    EXPECT_EQ(csvNumber(rows[1][3]), static_cast<float>(-30 + 500 * 0.06));
 }
 
 TEST(KvrtoolLogAndCsv, BadUsageExits2AndMissingFilesOrPortsExit1) {
