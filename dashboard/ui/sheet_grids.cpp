@@ -68,6 +68,9 @@ void SheetGrids::build(QWidget* fuel, QWidget* ignition, QWidget* options, QWidg
             auto* p = new QLabel(QString::fromUtf8(l.panelCaption ? l.panelCaption : ""), parent);
             p->setAlignment(Qt::AlignCenter);
             p->setFrameStyle(QFrame::Panel | QFrame::Raised);
+            QFont small = p->font();
+            small.setPixelSize(10);  // captions as long as "Engine Temp numbers" fit a 112-pixel grid
+            p->setFont(small);
             if (l.panelHint) p->setToolTip(QString::fromUtf8(l.panelHint));
             panels_[l.number] = p;
             panelOwner = l.number;
