@@ -185,6 +185,8 @@ private:
     void decodeSpeed();
     void decodeManifoldPressure();
     void decodeMixture();
+    void setUpMixtureMeter(const char* mode, const char* unit, const char* scaleFormat, int steps, float from,
+                           float to);
     void decodeLabels();
     void decodeOutputs();
     void applyLoggingRules();

@@ -131,7 +131,6 @@ void DashboardCore::decodeManifoldPressure() {
 void DashboardCore::decodeMixture() {
     const std::string& r = LiveRecord;
     if (field(r, 30, 1) == "-") return;
-    MeterSettings& m3 = display.meterSettings[2];
     if (field(r, 32, 1) == "V") {
         if (const auto volts = realNumber(field(r, 29, 3))) {
             O2Volts = *volts;
@@ -141,15 +140,7 @@ void DashboardCore::decodeMixture() {
         } else {
             display.meter[2] = 0;
         }
-        if (O2Mode != "O2VOLTS" && m3.unit != "O2V") {
-            m3.unit = "O2V";
-            m3.scaleFormat = ".##";
-            m3.steps = 10;
-            m3.from = 0;
-            m3.to = 1;
-            O2Mode = "O2VOLTS";
-            setChartChannelRange(2, 0, 1, "O2V");
-        }
+        setUpMixtureMeter("O2VOLTS", "O2V", ".##", 10, 0, 1);
         return;
     }
     if (field(r, 29, 3) != "ERR") {
@@ -161,15 +152,22 @@ void DashboardCore::decodeMixture() {
             display.meter[2] = 0;
         }
     }
-    if (O2Mode != "AFR" && m3.unit != "AFR") {
-        m3.unit = "AFR";
-        m3.scaleFormat = "##.#";
-        m3.steps = 13;
-        m3.from = 7;
-        m3.to = 20;
-        setChartChannelRange(2, 7, 20, "AFR");
-        O2Mode = "AFR";
-    }
+    setUpMixtureMeter("AFR", "AFR", "##.#", 13, 7, 20);
+}
+
+// Sets the mixture meter and chart channel 2 up for AFR or O2 volts, once
+// per switch: only when neither the mode nor the meter's unit says so yet.
+void DashboardCore::setUpMixtureMeter(const char* mode, const char* unit, const char* scaleFormat, int steps,
+                                      float from, float to) {
+    MeterSettings& m3 = display.meterSettings[2];
+    if (O2Mode == mode || m3.unit == unit) return;
+    m3.unit = unit;
+    m3.scaleFormat = scaleFormat;
+    m3.steps = steps;
+    m3.from = from;
+    m3.to = to;
+    setChartChannelRange(2, from, to, unit);
+    O2Mode = mode;
 }
 
 void DashboardCore::decodeLabels() {
