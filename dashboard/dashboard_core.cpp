@@ -41,11 +41,17 @@ void DashboardCore::Exite1Click() { port_.done(PortNumber); }
 
 void DashboardCore::StopClick() {
     out.Timer1Enabled = false;
+    if (PortOpen) paused_ = true;
     sendStop();
     port_.rxClear(PortNumber);
 }
 
 void DashboardCore::Button11Click() {
+    if (paused_) {
+        paused_ = false;
+        recordSinceOpen_ = false;
+        openedMs_ = monotonicMs();
+    }
     sendPoll();
     port_.rxClear(PortNumber);
     out.Timer1Enabled = true;

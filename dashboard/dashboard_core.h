@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "dashboard/link_state.h"
 #include "dashboard/live_display.h"
 #include "dashboard/serial_port.h"
 #include "dashboard/values/parameter_sheets.h"
@@ -20,7 +22,9 @@ namespace kvr {
 
 // What the window's controls hold that the behaviour reads.
 class LogChart;
+class SampleJournal;
 class UserPrompts;
+struct TrendRecord;
 
 struct ControlInputs {
     std::string SpinEdit5Text = "45";  // data interval, ms (45..9999)
@@ -124,6 +128,41 @@ public:
     void setChartChannelRange(int channel, float from, float to, const std::string& unit = {});
     void Rescale_Logchart();
 
+    // --- Link health --------------------------------------------------------
+    // Milliseconds of a monotonic clock; the system's unless a test sets it.
+    std::function<int64_t()> monotonicMs = steadyClockMs;
+    // Where the link stands now, and the one line that says so.
+    LinkState linkState() const;
+    std::string linkStatusText() const;
+    bool linkLive() const { return linkState() == LinkState::Live; }
+    // A record older than this is stale: 1 s, or twice the data interval.
+    int64_t freshnessLimitMs() const;
+    // When the data of a live link goes stale, if nothing new comes (ms of monotonicMs).
+    int64_t staleAtMs() const { return lastRecordMs_ + freshnessLimitMs(); }
+    // The chart records only while the logging rules say so and the data is fresh.
+    bool recordingNow() const { return display.recording && linkLive(); }
+    bool reconnecting() const { return reconnecting_; }
+
+    // --- Keeping the log safe --------------------------------------------------
+    // Where recovery logs go; empty: none are written. The window sets it.
+    std::string recoveryDirectory;
+    // Records the chart took since it was last saved, loaded or erased.
+    int unsavedRecords() const { return unsavedRecords_; }
+    // The chart appended a record / inserted a gap's separators.
+    void chartRecordAppended(const TrendRecord& record);
+    void chartGapMarked(const TrendRecord& before);
+    // Asks "Save / Discard / Cancel" when the chart holds unsaved records.
+    // True: go on (saved, discarded or nothing to lose); false: stop.
+    bool confirmLogMayBeDropped(const std::string& action);
+    // The chart is being thrown away on purpose: drop the recovery log too.
+    void logDiscarded();
+    // At start-up: offers each recovery log left by a run that ended without saving.
+    void offerRecoveredLogs();
+    // Writes what is still queued for the recovery log and stops its writer.
+    void closeRecoveryLog();
+    // Opens a log as "Open Log File" does once a name is chosen.
+    void loadLog(const std::string& name);
+
     // Appends one line to the message log.
     void memo(const std::string& line) { out.memoLines.push_back(line); }
 
@@ -177,6 +216,11 @@ private:
     void closeAndChoose();
     int rxQueued();
     void reportLostDevice(int result);
+    void tryReopen();
+    void resetLinkWatch();
+    bool saveLog();
+    void openRecoveryLog();
+    void writeRecoveryValues();
     // Handles the completed line in LineBuffer. False: the framer stops here.
     bool handleLine();
     bool handleLiveRecord();
@@ -194,6 +238,20 @@ private:
     SerialPort& port_;
     bool deviceLost_ = false;  // the lost-device line was written for this open
     bool lineCut_ = false;     // the line being received was cut at the limit
+    // Link health.
+    bool paused_ = false;        // "Pause" stopped the polling
+    bool reconnecting_ = false;  // the device went away; reopening it every second
+    int64_t lastRecordMs_ = 0;   // when the newest good live record was decoded
+    int64_t openedMs_ = 0;       // when polling (re)started: open, reopen or resume
+    bool recordSinceOpen_ = false;
+    int64_t lostMs_ = 0;         // when the device went away
+    int64_t nextReopenMs_ = 0;
+    // The unsaved log and its recovery copy.
+    int unsavedRecords_ = 0;
+    std::shared_ptr<SampleJournal> journal_;
+    std::string journalFailure_;   // why no recovery log could be written, once
+    std::string recoveredLog_;     // a recovery log now shown in the chart
+    std::string recoveryValues_;   // the image last written beside the recovery log
 };
 
 // Applies a range request through the channel's setters, lower bound first.

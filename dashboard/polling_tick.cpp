@@ -11,19 +11,15 @@ int DashboardCore::rxQueued() {
     return n;
 }
 
-void DashboardCore::reportLostDevice(int result) {
-    // A pulled adapter leaves the port open but dead: say so once, keep
-    // ticking, and let the user close and reopen when it is back.
-    if (result != SIO_E_IO || deviceLost_ || !PortOpen) return;
-    deviceLost_ = true;
-    out.AbLED4 = true;
-    memo("COM" + std::to_string(PortNumber + 1) + " stopped answering: device disconnected? Close and open the port again.");
-}
-
 void DashboardCore::Timer1Timer() {
+    if (reconnecting_) {
+        tryReopen();
+        if (reconnecting_) return;
+    }
     int queued = 0;
     if (PortOpen) {
         queued = rxQueued();
+        if (reconnecting_) return;  // the device went away just now
         out.Gauge2 = queued > 0 ? queued : 0;
     }
     if (queued < 10) out.AbLED3 = false;
@@ -50,6 +46,8 @@ void DashboardCore::Timer1Timer() {
     if (FetchState > 1) FETCH_SERIAL_TEXT();
     if (!NewRecord) return;
     NewRecord = false;
+    lastRecordMs_ = monotonicMs();
+    recordSinceOpen_ = true;
     decodeLiveRecord();
     if (onLiveRecord) onLiveRecord();
 }

@@ -47,6 +47,7 @@ void DashboardCore::SCANCOMPORTS() {
 void DashboardCore::closeAndChoose() {
     out.Timer1Enabled = false;
     PortOpen = false;
+    resetLinkWatch();
     port_.rxClear(PortNumber);
     port_.done(PortNumber);
     LineBuffer.clear();
@@ -89,6 +90,7 @@ void DashboardCore::COMPORT_OPEN() {
     }
     PortOpen = true;
     deviceLost_ = false;
+    resetLinkWatch();
     out.ComboBox1Enabled = false;
     out.Rescancomports1Enabled = false;
     port_.baud(PortNumber, static_cast<unsigned>(BaudRate));
@@ -103,6 +105,7 @@ void DashboardCore::Button2Click() {
     out.AbLED3 = false;
     memo("Closing Comport, com" + std::to_string(PortNumber + 1));
     PortOpen = false;
+    resetLinkWatch();  // also stops reopening a device that went away
     port_.done(PortNumber);
     out.ComboBox1Enabled = true;
     ValuesLoaded = false;

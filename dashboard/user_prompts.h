@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kvr {
 
@@ -18,6 +19,9 @@ public:
     virtual std::optional<std::string> openFileName(const std::string& preset) = 0;
     // A modal information box with one OK button.
     virtual void information(const std::string& text) = 0;
+    // A modal question with one button per choice: the index of the button
+    // pressed, or -1 when the box was closed without a choice.
+    virtual int choose(const std::string& text, const std::vector<std::string>& buttons) = 0;
 };
 
 }  // namespace kvr

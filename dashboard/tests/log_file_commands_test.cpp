@@ -51,6 +51,15 @@ public:
         return next();
     }
     void information(const std::string& text) override { boxes.push_back(text); }
+    std::deque<int> choices;  // buttons "pressed"; none left: -1
+    std::vector<std::string> questions;
+    int choose(const std::string& text, const std::vector<std::string>&) override {
+        questions.push_back(text);
+        if (choices.empty()) return -1;
+        const int c = choices.front();
+        choices.pop_front();
+        return c;
+    }
 
 private:
     std::optional<std::string> next() {

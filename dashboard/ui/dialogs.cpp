@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -37,4 +38,20 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& p
 bool QtDialogs::print(QWidget* parent, QPrinter& printer) {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+int QtDialogs::choose(QWidget* parent, const QString& text, const QStringList& buttons) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("KVR Dash & Logger"), text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> added;
+    for (const QString& caption : buttons) {
+        // The last choice is the way out (Cancel, Later): Escape picks it.
+        const bool last = &caption == &buttons.last();
+        added << box.addButton(caption, last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    }
+    if (!added.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+        box.setEscapeButton(added.last());
+    }
+    box.exec();
+    return static_cast<int>(added.indexOf(box.clickedButton()));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QPrinter;
@@ -23,6 +24,9 @@ public:
     virtual std::optional<QString> openFileName(QWidget* parent, const QString& preset) = 0;
     // The print dialog: true when the user chose to print on `printer`.
     virtual bool print(QWidget* parent, QPrinter& printer) = 0;
+    // A modal question with one button per choice (the first is the
+    // default): the index pressed, or -1 when closed without a choice.
+    virtual int choose(QWidget* parent, const QString& text, const QStringList& buttons) = 0;
 };
 
 // The real boxes.
@@ -34,4 +38,5 @@ public:
                                         const QString& filter) override;
     std::optional<QString> openFileName(QWidget* parent, const QString& preset) override;
     bool print(QWidget* parent, QPrinter& printer) override;
+    int choose(QWidget* parent, const QString& text, const QStringList& buttons) override;
 };

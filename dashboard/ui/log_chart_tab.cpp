@@ -159,6 +159,9 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
                  kvr::opLeftScale | kvr::opRightScale);
     r.setStartRecording(false);
     connect(ABTrend1, &TAbTrend::newCursorPos, this, &LogChartTab::ABTrend1NewCursorPos);
+    // Every record the chart takes also goes to the recovery copy.
+    connect(ABTrend1, &TAbTrend::interval, this,
+            [this] { core_.chartRecordAppended(ABTrend1->recorder().store().back()); });
 
     Label5 = new QLabel("Log data, move mouse over Log Chart", page);
     Label5->setGeometry(4, 76 + 373 + 4, 860, 18);
@@ -219,9 +222,19 @@ void LogChartTab::apply() {
     }
     core_.out.channelRanges.clear();
     for (int n = 1; n <= 8; ++n) ABTrend1->channel(n).setValue(core_.display.channel[n - 1]);
-    // Only a change switches the chart: switching it on again would insert
-    // separators.
-    if (core_.display.recording != ABTrend1->StartRecording()) ABTrend1->setStartRecording(core_.display.recording);
-    AbLED2->setLit(core_.out.AbLED2);
+    applyRecording();
+}
+
+void LogChartTab::applyRecording() {
+    const bool on = core_.recordingNow();
+    // Only a change switches the chart: switching it on again inserts
+    // separators, which is how a gap in the data shows.
+    if (on != ABTrend1->StartRecording()) {
+        const kvr::TrendStore& store = ABTrend1->recorder().store();
+        const int before = store.count();
+        ABTrend1->setStartRecording(on);
+        if (store.count() > before) core_.chartGapMarked(store.back());
+    }
+    AbLED2->setLit(core_.out.AbLED2 && on);
 }
 

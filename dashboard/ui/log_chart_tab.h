@@ -35,6 +35,9 @@ public:
     // Carries the tick's results onto the chart: channel ranges as they were
     // requested, the channels' values, and recording on or off.
     void apply();
+    // Switches recording on and off: on only while the logging rules say so
+    // and the link's data is fresh. Each switch back on marks the gap.
+    void applyRecording();
 
     TAbTrend* ABTrend1;
     QSpinBox* SpinEdit4;  // left scale channel

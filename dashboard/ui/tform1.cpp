@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTextCursor>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -24,7 +25,9 @@
 #include "dashboard/ui/dialogs.h"
 #include "dashboard/values/asm_listing.h"
 #include "dashboard/values/ui/report_output.h"
+#include "dashboard/logging/recovery_logs.h"
 #include "dashboard/ui/log_chart_tab.h"
+#include "dashboard/ui/stale_overlay.h"
 #include "dashboard/window_layout.h"
 #include "widgets/ab270_meter.h"
 #include "widgets/ab_led.h"
@@ -110,6 +113,17 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
     Timer1.stop();
     connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 
+    linkStatus = new QLabel(this);
+    linkStatus->setAccessibleName("Link status");
+    statusBar()->addWidget(linkStatus, 1);
+    staleOverlay = new StaleOverlay(TabGauges);
+    core_.recoveryDirectory = kvr::defaultRecoveryDirectory();
+    linkWatch_.setInterval(250);
+    connect(&linkWatch_, &QTimer::timeout, this, &TForm1::refreshLinkView);
+    linkWatch_.start();
+    staleTimer_.setSingleShot(true);
+    connect(&staleTimer_, &QTimer::timeout, this, &TForm1::refreshLinkView);
+
     resize(kvr::kDesignWidth, kvr::kDesignHeight);
     // Start-up: the window sits at the screen's top-left corner.
     move(0, 0);
@@ -117,6 +131,8 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
     core_.in.SpinEdit5Text = std::to_string(SpinEdit5->value());
     handle([this] { core_.FormCreate(); });
     setWindowTitle(latin1(core_.WindowTitle));
+    // Once the window is up: a log that a crashed run left behind is offered.
+    QTimer::singleShot(0, this, [this] { handle([this] { core_.offerRecoveredLogs(); }); });
 }
 
 TForm1::~TForm1() = default;
@@ -143,17 +159,32 @@ void TForm1::Prompts::information(const std::string& text) {
     form_.dialogs_.information(&form_, latin1(text));
 }
 
+int TForm1::Prompts::choose(const std::string& text, const std::vector<std::string>& buttons) {
+    form_.applyOutputs();
+    QStringList captions;
+    for (const auto& b : buttons) captions << QString::fromStdString(b);
+    return form_.dialogs_.choose(&form_, QString::fromStdString(text),
+                                 captions);
+}
+
 void TForm1::SAVE_LOGFILE() {
+    collectSaveInputs();
+    handle([this] { core_.SAVE_LOGFILE(); });
+}
+
+void TForm1::collectSaveInputs() {
     core_.in.Edit4Text = Edit4->text().toStdString();
     core_.in.notes.clear();
     const QString notes = Memo2->toPlainText();
     if (!notes.isEmpty()) {
         for (const QString& line : notes.split('\n')) core_.in.notes.push_back(line.toLatin1().toStdString());
     }
-    handle([this] { core_.SAVE_LOGFILE(); });
 }
 
-void TForm1::LOAD_LOGFILE() { handle([this] { core_.LOAD_LOGFILE(); }); }
+void TForm1::LOAD_LOGFILE() {
+    collectSaveInputs();  // the question before replacing the chart may save it
+    handle([this] { core_.LOAD_LOGFILE(); });
+}
 
 void TForm1::PRINT_KVR_VALUES() {
     QPrinter printer(QPrinter::HighResolution);
@@ -203,6 +234,8 @@ void TForm1::buildMenu() {
     connect(SaveAsm1, &QAction::triggered, this, &TForm1::ValuestoASMfile1Click);
     connect(OpenLogFile1, &QAction::triggered, this, &TForm1::LOAD_LOGFILE);
     connect(Exite1, &QAction::triggered, this, [this] {
+        if (!confirmExit()) return;
+        exitConfirmed_ = true;
         core_.Exite1Click();
         close();
     });
@@ -489,7 +522,11 @@ void TForm1::applyOutputs() {
     out.memoLines.clear();
 
     logChart->apply();
-    AbLED3->setLit(out.AbLED3);
+    // RxData shows data arriving; stale data is none.
+    AbLED3->setLit(out.AbLED3 && core_.linkLive());
+    if (core_.linkLive()) staleTimer_.start(static_cast<int>(
+                              std::max<int64_t>(1, core_.staleAtMs() - core_.monotonicMs() + 1)));
+    refreshLinkView();
     AbLED4->setLit(out.AbLED4);
     Gauge2->setProgress(out.Gauge2);
 
@@ -543,11 +580,35 @@ void TForm1::applyOutputs() {
     for (const auto& text : warnings) dialogs_.warning(this, latin1(text));
 }
 
+bool TForm1::confirmExit() {
+    collectSaveInputs();
+    bool go = false;
+    handle([this, &go] { go = core_.confirmLogMayBeDropped("Exiting closes"); });
+    return go;
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (!exitConfirmed_ && !confirmExit()) {
+        event->ignore();
+        return;
+    }
+    exitConfirmed_ = true;
     closing_ = true;
+    linkWatch_.stop();
+    staleTimer_.stop();
+    core_.closeRecoveryLog();
     Timer1.stop();
     core_.FormClose();
     event->accept();
+}
+
+void TForm1::refreshLinkView() {
+    const kvr::LinkState state = core_.linkState();
+    const QString reason = QString::fromStdString(core_.linkStatusText());
+    if (linkStatus->text() != reason) linkStatus->setText(reason);
+    staleOverlay->setMark(QString::fromLatin1(kvr::staleMark(state)), reason);
+    if (state != kvr::LinkState::Live) AbLED3->setLit(false);
+    logChart->applyRecording();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

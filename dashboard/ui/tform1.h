@@ -23,6 +23,7 @@ class QSpinBox;
 class QTabWidget;
 class QGroupBox;
 class LogChartTab;
+class StaleOverlay;
 class TAb270Meter;
 class TAbLED;
 class TGauge;
@@ -119,6 +120,12 @@ public:
 
     QTimer Timer1;
     SheetGrids sheetGrids;
+    // Link health: the status line under the tabs, the veil over stale gauges.
+    QLabel* linkStatus;
+    StaleOverlay* staleOverlay;
+    // Shows the link's state on the status line, the Gauges tab, the RxData
+    // lamp and the chart's recording switch.
+    void refreshLinkView();
 
     int logselectIndex() const;
 
@@ -135,6 +142,9 @@ private:
     void FormResize();
     void SAVE_LOGFILE();
     void LOAD_LOGFILE();
+    // Hands the title and notes to the core, as a save needs them.
+    void collectSaveInputs();
+    bool confirmExit();
     void PRINT_KVR_VALUES();
     void ValuestoASMfile1Click();
     // Runs a core handler, then shows its outputs.
@@ -151,6 +161,7 @@ private:
         std::optional<std::string> saveFileName(const std::string& proposed, const std::string& ext) override;
         std::optional<std::string> openFileName(const std::string& preset) override;
         void information(const std::string& text) override;
+        int choose(const std::string& text, const std::vector<std::string>& buttons) override;
 
     private:
         TForm1& form_;
@@ -166,4 +177,9 @@ private:
     uint32_t panelColorShown_[5] = {};
     std::vector<std::string> comboItemsShown_;
     bool closing_ = false;
+    bool exitConfirmed_ = false;
+    // Ticks while the window runs, also while polling is paused.
+    QTimer linkWatch_;
+    // Fires when the newest record goes stale, so recording stops on time.
+    QTimer staleTimer_;
 };

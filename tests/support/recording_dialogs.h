@@ -15,6 +15,8 @@ public:
     QStringList fileAnswers;  // the names "chosen", in order; none left (or "") cancels
     QString printToPdf;  // empty: the print dialog is cancelled; else the job goes to this PDF
     int printDialogs = 0;
+    QStringList questions;  // the texts of the choice boxes shown
+    QList<int> choices;     // the buttons "pressed", in order; none left: -1 (closed)
 
     void warning(QWidget*, const QString& text) override { warnings << text; }
     void information(QWidget*, const QString& text) override { informations << text; }
@@ -32,6 +34,11 @@ public:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printToPdf);
         return true;
+    }
+
+    int choose(QWidget*, const QString& text, const QStringList&) override {
+        questions << text;
+        return choices.isEmpty() ? -1 : choices.takeFirst();
     }
 
 private:

@@ -1,23 +1,31 @@
 // kvrtool log: the dashboard's link without its window. Opens the port as
 // "Open Com Port" does, runs the polling tick at the interval the link asks
-// for, records the eight log chart channels every 100 ms from the first live
-// record on, and saves the log as NAME.KVL and NAME.KVV when the time is up,
-// on Ctrl-C, or when the device goes away.
+// for (or, with --interval 0, whenever bytes arrive), and records the eight
+// log chart channels every 100 ms while fresh live records arrive. Samples
+// go to disk as they are taken, so a killed run keeps its log; a device
+// that goes away is reopened when it comes back, and each gap is marked.
+#include <poll.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "chart_channels.h"
 #include "commands.h"
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/log_files.h"
+#include "dashboard/logging/sample_journal.h"
+#include "live_records_csv.h"
+#include "tolk.h"
 #include "watched_port.h"
 #include "widgets/model/trend_file.h"
 #include "widgets/model/trend_recorder.h"
@@ -35,6 +43,8 @@ constexpr Ms kProgressInterval{1000};
 // The longest the loop sleeps, so a stop request is seen promptly even if
 // its signal lands just before a sleep starts.
 constexpr Ms kMaxSleep{50};
+// The journal's suffix while the run goes on; a normal end renames it.
+const char kPartialSuffix[] = ".partial";
 
 volatile std::sig_atomic_t gStopRequested = 0;
 
@@ -49,32 +59,33 @@ void catchStopSignals() {
     sigaction(SIGTERM, &sa, nullptr);
 }
 
-void sleepFor(Clock::duration d) {
-    if (d <= Clock::duration::zero()) return;
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(ns / 1000000000);
-    ts.tv_nsec = static_cast<long>(ns % 1000000000);
-    ::nanosleep(&ts, nullptr);
-}
-
 struct LogOptions {
     int port = -1;  // 0-based
     double seconds = 0;
-    std::string name;  // without extension
+    std::string name;      // without extension
+    int interval = 45;     // data interval in ms; 0: poll again as soon as a record is in
+    std::string records;   // CSV of every good live record, or empty
 };
+
+bool parseWhole(const std::string& v, long lo, long hi, long& out) {
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(v.c_str(), &end, 10);
+    if (v.empty() || *end != '\0' || errno != 0 || n < lo || n > hi) return false;
+    out = n;
+    return true;
+}
 
 int parseOptions(const Args& args, LogOptions& o) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a != "--port" && a != "--seconds" && a != "-o") return usageError("log", "unknown argument " + a);
+        if (a != "--port" && a != "--seconds" && a != "-o" && a != "--interval" && a != "--records")
+            return usageError("log", "unknown argument " + a);
         if (i + 1 >= args.size()) return usageError("log", a + " needs a value");
         const std::string& v = args[++i];
         if (a == "--port") {
-            char* end = nullptr;
-            const long n =
-                v.size() > 3 && v.compare(0, 3, "COM") == 0 ? std::strtol(v.c_str() + 3, &end, 10) : 0;
-            if (end == nullptr || *end != '\0' || n < 1 || n > kMaxPort)
+            long n = 0;
+            if (v.size() <= 3 || v.compare(0, 3, "COM") != 0 || !parseWhole(v.substr(3), 1, kMaxPort, n))
                 return usageError("log", "--port takes COM1 .. COM" + std::to_string(kMaxPort));
             o.port = static_cast<int>(n - 1);
         } else if (a == "--seconds") {
@@ -83,6 +94,13 @@ int parseOptions(const Args& args, LogOptions& o) {
             if (v.empty() || *end != '\0' || !(s > 0) || s > kMaxSeconds)
                 return usageError("log", "--seconds takes a number above 0, at most a week");
             o.seconds = s;
+        } else if (a == "--interval") {
+            long n = 0;
+            if (!parseWhole(v, 0, 9999, n))
+                return usageError("log", "--interval takes milliseconds, 0 .. 9999 (0: as fast as the ECU answers)");
+            o.interval = static_cast<int>(n);
+        } else if (a == "--records") {
+            o.records = v;
         } else {
             o.name = v;
         }
@@ -98,8 +116,6 @@ int parseOptions(const Args& args, LogOptions& o) {
     return 0;
 }
 
-enum class Ending { TimeUp, Interrupted, DeviceGone };
-
 // The chart's settings as the window designs them, with recording off
 // until the logging rules switch it on.
 void designRecorder(kvr::TrendRecorder& recorder) {
@@ -112,94 +128,215 @@ void designRecorder(kvr::TrendRecorder& recorder) {
     designRecorderChannels(recorder);
 }
 
+double secondsOf(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Waits until the port has bytes to read or `until`, whichever is first.
+void waitForBytes(int port, Clock::time_point until) {
+    const auto left = std::chrono::duration_cast<Ms>(until - Clock::now()).count();
+    if (left <= 0) return;
+    const int fd = static_cast<int>(SioSetInteger(port, 'H', 0));
+    if (fd < 0) {
+        const timespec ts{0, static_cast<long>(std::min<long long>(left, 50)) * 1000000L};
+        ::nanosleep(&ts, nullptr);
+        return;
+    }
+    struct pollfd p {fd, POLLIN, 0};
+    ::poll(&p, 1, static_cast<int>(left));
+}
+
 class LogRun {
 public:
-    LogRun(kvr::DashboardCore& core, WatchedPort& port, kvr::TrendRecorder& recorder, const LogOptions& o)
-        : core_(core), port_(port), recorder_(recorder), options_(o) {
-        core_.onLiveRecord = [this] { ++liveRecords_; };
+    LogRun(kvr::DashboardCore& core, WatchedPort& port, kvr::TrendRecorder& recorder, kvr::SampleJournal& journal,
+           LiveRecordsCsv* records, const LogOptions& o)
+        : core_(core), port_(port), recorder_(recorder), journal_(journal), records_(records), options_(o) {
+        core_.onLiveRecord = [this] {
+            ++liveRecords_;
+            if (records_) records_->write(core_);
+        };
     }
     ~LogRun() { core_.onLiveRecord = nullptr; }
     LogRun(const LogRun&) = delete;
     LogRun& operator=(const LogRun&) = delete;
 
     int liveRecords() const { return liveRecords_; }
+    bool interrupted() const { return interrupted_; }
 
-    Ending run() {
-        const auto start = Clock::now();
-        const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
-                                          std::chrono::duration<double>(options_.seconds));
-        auto nextTick = start + Ms(core_.out.Timer1Interval);
-        auto nextProgress = start + kProgressInterval;
+    void run() {
+        start_ = Clock::now();
+        const auto deadline = start_ + std::chrono::duration_cast<Clock::duration>(
+                                           std::chrono::duration<double>(options_.seconds));
+        auto nextTick = start_ + Ms(core_.out.Timer1Interval);
+        auto nextProgress = start_ + kProgressInterval;
         for (;;) {
             const auto now = Clock::now();
-            if (gStopRequested) return Ending::Interrupted;
-            if (now >= deadline) return Ending::TimeUp;
-            if (now >= nextTick) {
+            if (gStopRequested) {
+                interrupted_ = true;
+                break;
+            }
+            if (now >= deadline) break;
+            if (now >= nextTick || (byteDriven() && port_.rxQue(core_.PortNumber) > 0)) {
                 tick(now);
-                if (port_.gone) return Ending::DeviceGone;
                 nextTick = now + Ms(std::max(core_.out.Timer1Interval, 1));
             }
+            watchLink(now);
             if (recorder_.StartRecording() && now >= nextSample_) {
                 recorder_.AddRecord();
+                journal_.append(recorder_.store().back());
                 // Due times keep their rhythm unless the loop fell far behind.
                 nextSample_ =
                     now - nextSample_ > Ms(1000) ? now + kSampleInterval : nextSample_ + kSampleInterval;
             }
             if (now >= nextProgress) {
-                progress(now - start);
+                progress(now - start_);
                 nextProgress += kProgressInterval;
             }
             auto wake = std::min({nextTick, nextProgress, deadline, now + kMaxSleep});
             if (recorder_.StartRecording()) wake = std::min(wake, nextSample_);
-            sleepFor(wake - Clock::now());
+            if (core_.linkLive()) wake = std::min(wake, Clock::time_point(Ms(core_.staleAtMs() + 1)));
+            if (byteDriven() && core_.PortOpen && !core_.reconnecting())
+                waitForBytes(core_.PortNumber, wake);
+            else
+                sleepUntil(wake);
         }
+        const auto end = Clock::now();
+        if (gapFrom_) reportGap(*gapFrom_, end, true);
     }
 
 private:
-    void tick(Clock::time_point now) {
+    // With --interval 0 the tick runs whenever bytes arrive, so each record
+    // is acknowledged (and the next polled) the moment it is complete.
+    bool byteDriven() const { return options_.interval == 0 && core_.ValuesLoaded; }
+
+    static void sleepUntil(Clock::time_point t) {
+        const auto d = t - Clock::now();
+        if (d <= Clock::duration::zero()) return;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
+        timespec ts{};
+        ts.tv_sec = static_cast<time_t>(ns / 1000000000);
+        ts.tv_nsec = static_cast<long>(ns % 1000000000);
+        ::nanosleep(&ts, nullptr);
+    }
+
+    void tick(Clock::time_point) {
         const int before = liveRecords_;
         core_.Timer1Timer();
+        for (const auto& line : core_.out.memoLines) {
+            // The link's own news (lost, back) is worth a line on stderr.
+            if (line.find(" link lost") != std::string::npos || line.find(" link back") != std::string::npos)
+                std::fprintf(stderr, "kvrtool log: %s\n", line.c_str());
+        }
         core_.out.memoLines.clear();
+        keepValuesFile();
         replayChannelRanges(recorder_, core_.out.channelRanges);
         if (liveRecords_ == before) return;
         for (int n = 1; n <= 8; ++n)
             recorder_.channel(n).setValue(core_.display.channel[n - 1]);
-        if (core_.display.recording != recorder_.StartRecording()) {
-            recorder_.setStartRecording(core_.display.recording);
-            nextSample_ = now + kSampleInterval;
+    }
+
+    // NAME.KVV follows the image as it arrives, so a killed run's log opens
+    // with its ranges.
+    void keepValuesFile() {
+        if (!core_.ValuesLoaded || core_.ValuesText == valuesWritten_) return;
+        std::string error;
+        if (kvr::writeValuesFile(options_.name + ".KVV", kvr::ValuesFile{core_.ValuesText, {}}, error))
+            valuesWritten_ = core_.ValuesText;
+        else
+            std::fprintf(stderr, "kvrtool log: %s\n", error.c_str());
+    }
+
+    // Records only while the logging rules say so and the data is fresh;
+    // switching back on marks the gap with separators.
+    void watchLink(Clock::time_point now) {
+        const bool live = core_.linkLive();
+        if (live && gapFrom_) {
+            reportGap(*gapFrom_, now, false);
+            gapFrom_.reset();
         }
+        if (!live && wasLive_ && !gapFrom_) {
+            gapFrom_ = now;
+            gapReason_ = kvr::staleReason(core_.linkState());
+        }
+        wasLive_ = live;
+        const bool on = core_.recordingNow();
+        if (on == recorder_.StartRecording()) return;
+        const int before = recorder_.store().count();
+        recorder_.setStartRecording(on);
+        if (recorder_.store().count() > before) journal_.appendGap(recorder_.store().back());
+        if (on) nextSample_ = now;  // the sample of the fresh record is taken at once
+    }
+
+    void reportGap(Clock::time_point from, Clock::time_point to, bool atEnd) const {
+        std::fprintf(stderr, "kvrtool log: gap in the data from %.1f s, %.1f s long%s (%s)\n", secondsOf(from - start_),
+                     secondsOf(to - from), atEnd ? ", still open at the end" : "", gapReason_.c_str());
     }
 
     void progress(Clock::duration elapsed) const {
-        const double s = std::chrono::duration<double>(elapsed).count();
-        std::fprintf(stderr, "kvrtool log: %.0f s of %g s, %d records, %s\n", s, options_.seconds,
+        std::fprintf(stderr, "kvrtool log: %.0f s of %g s, %d records, %s, %s\n", secondsOf(elapsed), options_.seconds,
                      recorder_.store().count(),
-                     core_.ValuesLoaded ? "values image received" : "waiting for the values image");
+                     core_.ValuesLoaded ? "values image received" : "waiting for the values image",
+                     core_.linkStatusText().c_str());
     }
 
     kvr::DashboardCore& core_;
     WatchedPort& port_;
     kvr::TrendRecorder& recorder_;
+    kvr::SampleJournal& journal_;
+    LiveRecordsCsv* records_;
     const LogOptions& options_;
+    Clock::time_point start_{};
     Clock::time_point nextSample_{};
+    std::optional<Clock::time_point> gapFrom_;
+    std::string gapReason_;
+    std::string valuesWritten_;
+    bool wasLive_ = false;
+    bool interrupted_ = false;
     int liveRecords_ = 0;
 };
 
-bool saveLog(const kvr::TrendRecorder& recorder, const kvr::DashboardCore& core, const std::string& name) {
-    const std::string kvl = name + ".KVL", kvv = name + ".KVV";
-    if (const int err = kvr::saveTrendFile(kvl, recorder.store())) {
-        std::fprintf(stderr, "kvrtool log: cannot save %s: %s\n", kvl.c_str(), std::strerror(err));
+// Creates the output files before anything else, so a folder that cannot be
+// written to fails at once rather than after the whole run.
+bool prepareOutput(const std::string& name, kvr::SampleJournal& journal) {
+    std::string error;
+    if (!journal.open(name + ".KVL" + kPartialSuffix, error)) {
+        std::fprintf(stderr, "kvrtool log: cannot write the log: %s\n", error.c_str());
         return false;
+    }
+    if (!kvr::writeValuesFile(name + ".KVV", kvr::ValuesFile{}, error)) {
+        std::fprintf(stderr, "kvrtool log: cannot write the values file: %s\n", error.c_str());
+        journal.closeAndRemove();
+        return false;
+    }
+    return true;
+}
+
+// A normal end: the journal, complete and synced, becomes NAME.KVL in one
+// rename; should it have failed, the samples held in memory are saved instead.
+bool finishLog(kvr::SampleJournal& journal, const kvr::TrendRecorder& recorder, const kvr::DashboardCore& core,
+               const std::string& name) {
+    const std::string kvl = name + ".KVL", kvv = name + ".KVV";
+    const std::string partial = journal.path();
+    const bool journalGood = journal.writeError() == 0;
+    journal.close();
+    bool saved = false;
+    if (journalGood && ::rename(partial.c_str(), kvl.c_str()) == 0) {
+        saved = true;
+    } else if (const int err = kvr::saveTrendFile(kvl, recorder.store())) {
+        std::fprintf(stderr, "kvrtool log: cannot save %s: %s; the samples are in %s\n", kvl.c_str(),
+                     std::strerror(err), partial.c_str());
+    } else {
+        saved = true;
+        ::unlink(partial.c_str());
     }
     // Line 1 is empty when no image ever passed, as the dashboard saves it then.
     std::string error;
     if (!kvr::writeValuesFile(kvv, kvr::ValuesFile{core.ValuesText, {}}, error)) {
         std::fprintf(stderr, "kvrtool log: %s\n", error.c_str());
-        return false;
+        saved = false;
     }
-    std::fprintf(stderr, "kvrtool log: saved %d records to %s and %s\n", recorder.store().count(),
-                 kvl.c_str(), kvv.c_str());
-    return true;
+    if (saved)
+        std::fprintf(stderr, "kvrtool log: saved %d records to %s and %s\n", recorder.store().count(), kvl.c_str(),
+                     kvv.c_str());
+    return saved;
 }
 
 }  // namespace
@@ -209,10 +346,20 @@ int runLog(const Args& args) {
     if (const int r = parseOptions(args, options)) return r;
     const std::string com = "COM" + std::to_string(options.port + 1);
 
+    kvr::SampleJournal journal;
+    if (!prepareOutput(options.name, journal)) return 1;
+    LiveRecordsCsv records;
+    if (!options.records.empty() && !records.open(options.records)) {
+        journal.closeAndRemove();
+        ::unlink((options.name + ".KVV").c_str());
+        return 1;
+    }
+
     WatchedPort port;
     kvr::DashboardCore core(port);
     // "Go": the chart records from the first live record to the end.
     core.in.logselectbutton = 1;
+    core.SpinEdit5Change(std::to_string(options.interval));
     core.PortNumber = options.port;
     core.out.ComboBox1Items = {com};
     core.out.ComboBox1ItemIndex = 0;
@@ -220,6 +367,9 @@ int runLog(const Args& args) {
     if (!core.PortOpen) {
         std::fprintf(stderr, "kvrtool log: cannot open %s: no such device or in use (SioReset returned %d)\n",
                      com.c_str(), port.lastReset);
+        journal.closeAndRemove();
+        ::unlink((options.name + ".KVV").c_str());
+        if (!options.records.empty()) records.remove();
         return 1;
     }
     kvr::TrendRecorder recorder;
@@ -228,28 +378,33 @@ int runLog(const Args& args) {
 
     gStopRequested = 0;
     catchStopSignals();
-    std::fprintf(stderr, "kvrtool log: logging %s for %g s to %s.KVL\n", com.c_str(), options.seconds,
-                 options.name.c_str());
-    LogRun run(core, port, recorder, options);
-    const Ending ending = run.run();
+    std::fprintf(stderr, "kvrtool log: logging %s for %g s to %s.KVL (samples go to %s as they come)\n", com.c_str(),
+                 options.seconds, options.name.c_str(), journal.path().c_str());
+    LogRun run(core, port, recorder, journal, options.records.empty() ? nullptr : &records, options);
+    run.run();
+    const kvr::LinkState endState = core.linkState();
     const bool imageReceived = core.ValuesLoaded;  // closing the port clears it
     core.Button2Click();
-    if (ending == Ending::Interrupted) std::fprintf(stderr, "kvrtool log: stopped early on request\n");
+    if (run.interrupted()) std::fprintf(stderr, "kvrtool log: stopped early on request\n");
 
-    const bool saved = saveLog(recorder, core, options.name);
-    if (ending == Ending::DeviceGone) {
-        std::fprintf(stderr, "kvrtool log: %s stopped answering: the device went away; the log %s\n",
-                     com.c_str(), saved ? "holds what came before" : "could not be saved");
+    const bool saved = finishLog(journal, recorder, core, options.name);
+    if (!options.records.empty() && !records.close()) return 1;
+    if (endState == kvr::LinkState::DeviceGone) {
+        std::fprintf(stderr, "kvrtool log: %s: the device was still gone at the end; the log %s\n", com.c_str(),
+                     saved ? "holds what came before" : "could not be saved");
         return 1;
     }
     if (!imageReceived) {
-        std::fprintf(stderr, "kvrtool log: no values image came from %s: the ECU did not answer\n",
-                     com.c_str());
+        std::fprintf(stderr, "kvrtool log: no values image came from %s: the ECU did not answer\n", com.c_str());
         return 1;
     }
     if (run.liveRecords() == 0) {
         std::fprintf(stderr, "kvrtool log: no live record came from %s: the ECU did not answer the polls\n",
                      com.c_str());
+        return 1;
+    }
+    if (endState != kvr::LinkState::Live && !run.interrupted()) {
+        std::fprintf(stderr, "kvrtool log: %s: the ECU was silent at the end\n", com.c_str());
         return 1;
     }
     return saved ? 0 : 1;

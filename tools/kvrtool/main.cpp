@@ -22,7 +22,7 @@ const std::vector<Command>& commands() {
         {"sheets", "FILE.KVV", runSheets},
         {"decode", "[--values FILE.KVV] [--log-enable N] [FILE]", runDecode},
         {"csv", "FILE.KVL [--values FILE.KVV] [-o OUT]  (values file: beside FILE.KVL when not given)", runCsv},
-        {"log", "--port COMn --seconds S -o NAME  (writes NAME.KVL and NAME.KVV)", runLog},
+        {"log", "--port COMn --seconds S -o NAME [--interval MS] [--records FILE.csv]  (writes NAME.KVL and NAME.KVV)", runLog},
     };
     return all;
 }

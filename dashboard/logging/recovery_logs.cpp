@@ -1,0 +1,133 @@
+#include "dashboard/logging/recovery_logs.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "widgets/model/trend_record.h"
+#include "widgets/model/trend_time.h"
+
+namespace kvr {
+
+namespace {
+
+bool endsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string valuesFileOf(const std::string& chartFile) {
+    return chartFile.substr(0, chartFile.size() - 4) + ".KVV";
+}
+
+// Reads the first and last whole sample records' times.
+void readTimes(int fd, int records, LeftLog& log) {
+    unsigned char bytes[kTrendRecordBytes];
+    for (int i = 0; i < records && log.firstTime == 0; ++i) {
+        if (::pread(fd, bytes, sizeof bytes, static_cast<off_t>(i) * kTrendRecordBytes) != sizeof bytes) return;
+        log.firstTime = decodeTrendRecord(bytes).time;
+    }
+    for (int i = records - 1; i >= 0 && log.lastTime == 0; --i) {
+        if (::pread(fd, bytes, sizeof bytes, static_cast<off_t>(i) * kTrendRecordBytes) != sizeof bytes) return;
+        log.lastTime = decodeTrendRecord(bytes).time;
+    }
+}
+
+}  // namespace
+
+std::string defaultRecoveryDirectory() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/') return std::string(state) + "/kvrdash";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') return std::string(home) + "/.local/state/kvrdash";
+    return {};
+}
+
+bool makeRecoveryDirectory(const std::string& dir, std::string& error) {
+    for (std::size_t at = 1; at <= dir.size(); ++at) {
+        if (at != dir.size() && dir[at] != '/') continue;
+        const std::string part = dir.substr(0, at);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            error = part + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string newRecoveryLogName(const std::string& dir) {
+    const time_t now = ::time(nullptr);
+    struct tm local {};
+    ::localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    static int serial = 0;
+    return dir + "/log-" + stamp + "-" + std::to_string(::getpid()) +
+           (serial++ ? "-" + std::to_string(serial) : std::string()) + ".KVL";
+}
+
+std::vector<LeftLog> findLeftLogs(const std::string& dir) {
+    std::vector<LeftLog> logs;
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) return logs;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, 4, "log-") != 0 || !endsWith(name, ".KVL")) continue;
+        const std::string path = dir + "/" + name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        // A journal still being written is locked by its writer.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &st) != 0) {
+            ::close(fd);
+            continue;
+        }
+        LeftLog log;
+        log.chartFile = path;
+        log.records = static_cast<int>(st.st_size / static_cast<off_t>(kTrendRecordBytes));
+        if (log.records > 0) readTimes(fd, log.records, log);
+        ::close(fd);
+        if (log.records == 0) {
+            removeLogPair(path);
+            continue;
+        }
+        logs.push_back(log);
+    }
+    ::closedir(d);
+    std::sort(logs.begin(), logs.end(),
+              [](const LeftLog& a, const LeftLog& b) { return a.chartFile > b.chartFile; });
+    return logs;
+}
+
+std::string leftLogQuestion(const LeftLog& log) {
+    std::string when;
+    if (log.firstTime != 0) {
+        when = " on " + dateText(log.firstTime) + " at " + timeOfDayText(log.firstTime);
+        if (log.lastTime > log.firstTime) {
+            const long seconds = std::lround((log.lastTime - log.firstTime) * 86400.0);
+            char span[48];
+            std::snprintf(span, sizeof span, ", %ld min %02ld s", seconds / 60, seconds % 60);
+            when += span;
+        }
+    }
+    return "A log recorded" + when + " (" + std::to_string(log.records) +
+           " records) was not saved when the dashboard last ended.\n" + log.chartFile +
+           "\n\nOpen it now? It opens as a loaded log that you can save under a name of your own.";
+}
+
+void removeLogPair(const std::string& chartFile) {
+    ::unlink(chartFile.c_str());
+    if (endsWith(chartFile, ".KVL")) ::unlink(valuesFileOf(chartFile).c_str());
+}
+
+}  // namespace kvr
