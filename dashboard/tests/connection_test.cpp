@@ -223,30 +223,5 @@ TEST_F(Connected, ReceiveLampAndGaugeFollowTheQueue) {
     EXPECT_FALSE(core.out.AbLED3);
 }
 
-class LostPort : public FakeSerialPort {
-public:
-    bool gone = false;
-    int rxQue(int port) override { return gone ? SIO_E_IO : FakeSerialPort::rxQue(port); }
-};
-
-TEST(LostDevice, ReportedOnceAndTheTickGoesOn) {
-    LostPort port;
-    port.resetResults = {{0, 1}};
-    DashboardCore core(port);
-    core.FormCreate();
-    core.OpenCommportClick();
-    memoSince(core);
-    port.gone = true;
-    core.Timer1Timer();
-    core.Timer1Timer();
-    core.Timer1Timer();
-    auto memo = memoSince(core);
-    int lost = 0;
-    for (const auto& line : memo) lost += line.find("stopped answering") != std::string::npos;
-    EXPECT_EQ(lost, 1);
-    EXPECT_TRUE(core.out.Timer1Enabled);
-    EXPECT_TRUE(core.out.AbLED4);
-}
-
 }  // namespace
 }  // namespace kvr

@@ -9,6 +9,8 @@
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/log_chart.h"
 #include "dashboard/logging/log_files.h"
+#include "dashboard/logging/recovery_logs.h"
+#include "widgets/model/trend_record.h"
 #include "dashboard/memory_serial_port.h"
 #include "dashboard/user_prompts.h"
 
@@ -197,6 +199,134 @@ TEST_F(LogFiles, MissingChartFileIsReportedAndTheCompanionStillRead) {
     core.LOAD_LOGFILE();
     EXPECT_EQ(prompts.boxes, std::vector<std::string>{"Problem loading file."});
     EXPECT_EQ(core.ValuesText, image());
+}
+
+// --- Keeping the log: the question before dropping it, the recovery copy ---
+
+TrendRecord sample(double time, uint16_t rpm) {
+    TrendRecord r;
+    r.time = time;
+    r.digits[0] = rpm;
+    return r;
+}
+
+std::vector<std::string> logsIn(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const LeftLog& l : findLeftLogs(dir)) names.push_back(l.chartFile);
+    return names;
+}
+
+TEST_F(LogFiles, UnsavedRecordsAreAskedForBeforeEraseOrOpenAndCancelKeepsThem) {
+    core.chartRecordAppended(sample(46000.5, 1000));
+    core.chartRecordAppended(sample(46000.6, 1100));
+    chart.records = "two records";
+
+    prompts.choices = {2};  // Cancel
+    core.Button5Click();
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_NE(prompts.questions[0].find("2 records"), std::string::npos) << prompts.questions[0];
+    EXPECT_EQ(chart.records, "two records") << "cancel keeps the chart";
+    EXPECT_EQ(core.unsavedRecords(), 2);
+
+    prompts.choices = {-1};  // the box closed without a choice counts as cancel
+    core.LOAD_LOGFILE();
+    EXPECT_EQ(chart.clears, 0);
+
+    prompts.choices = {1};  // Discard
+    core.Button5Click();
+    EXPECT_EQ(chart.clears, 1);
+    EXPECT_EQ(core.unsavedRecords(), 0);
+
+    // Nothing unsaved: no question.
+    core.Button5Click();
+    EXPECT_EQ(prompts.questions.size(), 3u);
+}
+
+TEST_F(LogFiles, SaveInTheQuestionSavesFirstAndAFailedSaveStopsTheAction) {
+    core.chartRecordAppended(sample(46000.5, 1000));
+    chart.records = "rec";
+    chart.saveError = 13;
+    prompts.choices = {0};  // Save
+    prompts.answers = {dir + "/a.KVL"};
+    EXPECT_FALSE(core.confirmLogMayBeDropped("Exiting closes"));
+    EXPECT_EQ(core.unsavedRecords(), 1) << "a save that failed keeps the records unsaved";
+
+    chart.saveError = 0;
+    prompts.choices = {0};
+    prompts.answers = {dir + "/a.KVL"};
+    EXPECT_TRUE(core.confirmLogMayBeDropped("Exiting closes"));
+    EXPECT_EQ(slurp(dir + "/a.KVL"), "rec");
+    EXPECT_EQ(core.unsavedRecords(), 0);
+}
+
+TEST_F(LogFiles, RecordsGoToARecoveryLogThatACrashedRunLeavesForTheNextStart) {
+    const std::string state = dir + "/state/kvrdash";
+    {
+        MemorySerialPort crashedPort;
+        DashboardCore crashed(crashedPort);
+        crashed.recoveryDirectory = state;
+        crashed.ValuesText = image();
+        crashed.chartRecordAppended(sample(46000.5, 1000));
+        crashed.chartRecordAppended(sample(46000.5 + 1.0 / 864000, 1100));
+        crashed.chartGapMarked(sample(46000.5 + 1.0 / 864000, 1100));
+        crashed.chartRecordAppended(sample(46000.6, 1200));
+        EXPECT_TRUE(logsIn(state).empty()) << "a journal being written is not offered";
+        // The run ends without saving or closing: as after a crash.
+    }
+    const auto left = findLeftLogs(state);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].records, 8) << "two samples, five separators, one sample";
+    EXPECT_DOUBLE_EQ(left[0].firstTime, 46000.5);
+    EXPECT_DOUBLE_EQ(left[0].lastTime, 46000.6);
+    ValuesFile values;
+    std::string error;
+    ASSERT_TRUE(readValuesFile(left[0].chartFile.substr(0, left[0].chartFile.size() - 4) + ".KVV", values, error));
+    EXPECT_EQ(values.valuesText, image());
+
+    // "Later" keeps it; "Open" loads it as a log that is not yet saved.
+    core.recoveryDirectory = state;
+    prompts.choices = {2};
+    core.offerRecoveredLogs();
+    EXPECT_EQ(logsIn(state).size(), 1u);
+    prompts.choices = {0};
+    core.offerRecoveredLogs();
+    EXPECT_EQ(chart.records.size(), 8 * kTrendRecordBytes);
+    EXPECT_EQ(core.ValuesText, image());
+    EXPECT_EQ(core.unsavedRecords(), 8);
+
+    // Saving it under a real name removes the recovery pair.
+    prompts.answers = {dir + "/rescued.KVL"};
+    core.SAVE_LOGFILE();
+    EXPECT_TRUE(fileExists(dir + "/rescued.KVL"));
+    EXPECT_TRUE(logsIn(state).empty());
+    EXPECT_FALSE(fileExists(left[0].chartFile));
+}
+
+TEST_F(LogFiles, ANormalEndWithNothingUnsavedLeavesNoRecoveryLog) {
+    const std::string state = dir + "/state";
+    core.recoveryDirectory = state;
+    core.chartRecordAppended(sample(46000.5, 1000));
+    prompts.choices = {1};  // Discard
+    ASSERT_TRUE(core.confirmLogMayBeDropped("Exiting closes"));
+    core.closeRecoveryLog();
+    EXPECT_TRUE(logsIn(state).empty());
+
+    core.chartRecordAppended(sample(46000.7, 1000));
+    prompts.answers = {dir + "/kept.KVL"};
+    core.SAVE_LOGFILE();
+    core.closeRecoveryLog();
+    EXPECT_TRUE(logsIn(state).empty());
+}
+
+TEST_F(LogFiles, AnUnwritableStateFolderIsSaidOnceAndRecordingGoesOn) {
+    std::ofstream(dir + "/file") << "x";
+    core.recoveryDirectory = dir + "/file/kvrdash";
+    core.chartRecordAppended(sample(46000.5, 1000));
+    core.chartRecordAppended(sample(46000.6, 1000));
+    int said = 0;
+    for (const auto& line : core.out.memoLines) said += line.find("No recovery copy") != std::string::npos;
+    EXPECT_EQ(said, 1);
+    EXPECT_EQ(core.unsavedRecords(), 2);
 }
 
 }  // namespace
