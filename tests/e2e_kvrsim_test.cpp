@@ -96,22 +96,6 @@ TEST(EndToEnd, SpoiltRecordsLightTheErrorLampAndPollingGoesOn) {
     form.Button2->click();
 }
 
-TEST(EndToEnd, ALineThatGoesDeadIsReportedOnceAndThePortCloses) {
-    SimProcess sim({"--fault", "hangup", "--fault-every", "15", "--setup-every", "0"});
-    PortEnvironment env({{40, sim.device()}});
-    kvr::TolkSerialPort port;
-    RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
-    form.OpenCommport->click();
-    ASSERT_TRUE(waitUntil([&] { return countLines(form, "COM40 stopped answering") == 1; }, 8000));
-    QTest::qWait(300);
-    EXPECT_EQ(countLines(form, "COM40 stopped answering"), 1);
-    EXPECT_TRUE(form.Timer1.isActive()) << "the window keeps running";
-    EXPECT_TRUE(form.AbLED4->Checked());
-    form.Button2->click();
-    EXPECT_FALSE(form.core().PortOpen);
-}
-
 TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     SimProcess sim({"--setup-every", "0"});
     PortEnvironment env({{40, sim.device()}});

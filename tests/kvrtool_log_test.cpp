@@ -96,20 +96,6 @@ TEST(KvrtoolLog, RecordsTheSimulatorEvery100msAndCsvReadsItBack) {
     }
 }
 
-TEST(KvrtoolLog, ADeviceThatGoesAwayIsReportedAndWhatCameBeforeIsSaved) {
-    SimProcess sim({"--fault", "hangup", "--fault-every", "20", "--setup-every", "0"});
-    PortEnvironment env({{3, sim.device()}});
-    const std::string dir = scratchDir(), name = dir + "/gone";
-    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "10", "-o", name}, dir);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("COM3 stopped answering: the device went away"), std::string::npos) << r.err;
-    EXPECT_LT(r.seconds, 6.0) << "ends when the device goes, not at --seconds";
-    const std::string kvl = readWholeFile(name + ".KVL");
-    EXPECT_GT(kvl.size(), 0u);
-    EXPECT_EQ(kvl.size() % kvr::kTrendRecordBytes, 0u);
-    EXPECT_EQ(valuesLine(name + ".KVV"), kvrsim::defaultValuesImage());
-}
-
 TEST(KvrtoolLog, ASilentEcuNeverMakesItOutlastItsSeconds) {
     // A device nobody answers on: no image ever comes.
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);

@@ -48,8 +48,13 @@ public:
     SimProcess& operator=(const SimProcess&) = delete;
 
     const std::string& device() const { return device_; }
+    // SIGSTOP makes the ECU fall silent with its line still up; SIGCONT wakes it.
+    void signal(int sig) const {
+        if (pid_ > 0) ::kill(pid_, sig);
+    }
     void stop() {
         if (pid_ <= 0) return;
+        ::kill(pid_, SIGCONT);
         ::kill(pid_, SIGTERM);
         ::waitpid(pid_, nullptr, 0);
         pid_ = -1;

@@ -1,0 +1,142 @@
+// kvrtool log when the data stops: a silent ECU, a device that goes away and
+// comes back through the same path, a run killed outright, and an output
+// folder it cannot write. Against kvrsim on pseudo-terminals.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "dashboard/logging/log_files.h"
+#include "default_values_image.h"
+#include "support/port_environment.h"
+#include "support/sim_process.h"
+#include "tool_process.h"
+#include "widgets/model/trend_record.h"
+
+namespace {
+
+std::string scratchDir() {
+    char dir[] = "/tmp/kvr-loggaps-XXXXXX";
+    if (::mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp");
+    return dir;
+}
+
+std::vector<kvr::TrendRecord> readRecords(const std::string& path) {
+    const std::string bytes = readWholeFile(path);
+    std::vector<kvr::TrendRecord> records;
+    for (size_t at = 0; at + kvr::kTrendRecordBytes <= bytes.size(); at += kvr::kTrendRecordBytes)
+        records.push_back(kvr::decodeTrendRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + at));
+    return records;
+}
+
+// The runs of consecutive sample records, split at separators.
+std::vector<std::vector<kvr::TrendRecord>> runsOf(const std::vector<kvr::TrendRecord>& records) {
+    std::vector<std::vector<kvr::TrendRecord>> runs(1);
+    for (const auto& r : records) {
+        if (r.isSeparator()) {
+            if (!runs.back().empty()) runs.emplace_back();
+        } else {
+            runs.back().push_back(r);
+        }
+    }
+    if (runs.back().empty()) runs.pop_back();
+    return runs;
+}
+
+double msBetween(const kvr::TrendRecord& a, const kvr::TrendRecord& b) { return (b.time - a.time) * 86400000.0; }
+
+void sleepSeconds(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
+
+TEST(KvrtoolLogGaps, ASilentEcuGetsNoSamplesAndTheGapIsMarkedAndReported) {
+    const std::string dir = scratchDir(), name = dir + "/quiet";
+    SimProcess sim({"--setup-every", "0"});
+    PortEnvironment env({{3, sim.device()}});
+    std::thread silence([&] {
+        sleepSeconds(3.0);
+        sim.signal(SIGSTOP);
+        sleepSeconds(4.0);
+        sim.signal(SIGCONT);
+    });
+    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "9", "-o", name}, dir);
+    silence.join();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("gap in the data from"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("the ECU sent no live record"), std::string::npos) << r.err;
+
+    const auto runs = runsOf(readRecords(name + ".KVL"));
+    ASSERT_EQ(runs.size(), 2u) << "one gap, marked by separators";
+    // Samples stop within the freshness limit (1 s) of the last record, so
+    // of the 4 s silence at least 3 s hold no sample at all.
+    const double gapMs = msBetween(runs[0].back(), runs[1].front());
+    EXPECT_GT(gapMs, 2900.0);
+    for (const auto& run : runs)
+        for (size_t i = 1; i < run.size(); ++i) EXPECT_LT(msBetween(run[i - 1], run[i]), 300.0);
+}
+
+TEST(KvrtoolLogGaps, ADeviceThatComesBackThroughItsLinkIsReopenedAndTheGapMarked) {
+    const std::string dir = scratchDir(), name = dir + "/replug", link = dir + "/ecu";
+    auto first = std::make_unique<SimProcess>(
+        std::vector<std::string>{"--fault", "hangup", "--fault-every", "25", "--setup-every", "0", "--link", link});
+    PortEnvironment env({{3, link}});
+    std::unique_ptr<SimProcess> second;
+    std::thread replug([&] {
+        sleepSeconds(4.5);  // the first hangs up after its 25th record, about 2 s in
+        second = std::make_unique<SimProcess>(std::vector<std::string>{"--setup-every", "0", "--link", link});
+    });
+    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "9", "-o", name}, dir);
+    replug.join();
+    EXPECT_EQ(r.status, 0) << "the run ended with the link up\n" << r.err;
+    EXPECT_NE(r.err.find("COM3 link lost"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("COM3 link back after"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("the device went away"), std::string::npos) << r.err;
+    const auto runs = runsOf(readRecords(name + ".KVL"));
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_GE(runs[1].size(), 15u) << "recording resumed by itself";
+    EXPECT_FALSE(kvr::fileExists(name + ".KVL.partial"));
+}
+
+TEST(KvrtoolLogGaps, ADeviceStillGoneAtTheEndExits1AndStillSaves) {
+    const std::string dir = scratchDir(), name = dir + "/gone";
+    SimProcess sim({"--fault", "hangup", "--fault-every", "20", "--setup-every", "0"});
+    PortEnvironment env({{3, sim.device()}});
+    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "5", "-o", name}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("the device was still gone at the end"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("still open at the end"), std::string::npos) << r.err;
+    EXPECT_GT(r.seconds, 4.5) << "keeps trying until --seconds runs out";
+    EXPECT_LT(r.seconds, 6.5);
+    EXPECT_FALSE(readRecords(name + ".KVL").empty());
+}
+
+TEST(KvrtoolLogGaps, AKilledRunLeavesItsSamplesOnDisk) {
+    const std::string dir = scratchDir(), name = dir + "/killed";
+    SimProcess sim({"--setup-every", "0"});
+    PortEnvironment env({{3, sim.device()}});
+    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "30", "-o", name}, dir, 4.0, SIGKILL);
+    EXPECT_EQ(r.status, -1);
+    const auto records = readRecords(name + ".KVL.partial");
+    // Recording starts about 1 s in; at 10 a second about 30 samples came
+    // before the kill, and at most a second's worth may be missing.
+    EXPECT_GE(records.size(), 20u);
+    kvr::ValuesFile values;
+    std::string error;
+    ASSERT_TRUE(kvr::readValuesFile(name + ".KVV", values, error)) << error;
+    EXPECT_EQ(values.valuesText, kvrsim::defaultValuesImage()) << "the image is written as it arrives";
+}
+
+TEST(KvrtoolLogGaps, AnUnwritableOutputFailsAtOnceWithoutOpeningThePort) {
+    const std::string dir = scratchDir();
+    SimProcess sim({"--setup-every", "0"});
+    PortEnvironment env({{3, sim.device()}});
+    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "20", "-o", "/no/such/dir/x"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_LT(r.seconds, 1.0);
+    EXPECT_NE(r.err.find("cannot write the log: /no/such/dir/x.KVL.partial: No such file or directory"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("logging COM3"), std::string::npos) << "the port was never opened";
+}
+
+}  // namespace
