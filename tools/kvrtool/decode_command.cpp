@@ -17,6 +17,9 @@
 namespace kvrtool {
 namespace {
 
+// The dashboard decodes a values file only when its first line can hold the image's bytes.
+constexpr std::size_t kMinimumImageLength = 2000;
+
 std::string hexColor(uint32_t c) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "#%06x", c & 0xFFFFFF);
@@ -118,6 +121,12 @@ int runDecode(const Args& args) {
         std::string error;
         if (!kvr::readValuesFile(valuesFile, file, error)) {
             std::fprintf(stderr, "kvrtool decode: %s\n", error.c_str());
+            return 1;
+        }
+        // A fetched image is whole; a shorter line 1 is not one, as loading a log judges it.
+        if (file.valuesText.size() < kMinimumImageLength) {
+            std::fprintf(stderr, "kvrtool decode: line 1 of %s has %zu characters, a values image needs at least %zu\n",
+                         valuesFile.c_str(), file.valuesText.size(), kMinimumImageLength);
             return 1;
         }
         // As if the image had just passed its checksum after a fetch.
