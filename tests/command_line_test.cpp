@@ -264,6 +264,21 @@ TEST(KvrtoolOutput, DashOIsStandardOutput) {
     EXPECT_FALSE(kvr::fileExists(f.dir + "/-")) << "no file named \"-\"";
 }
 
+TEST(KvrtoolOutput, AFullStandardOutputIsAFailure) {
+    const Files f;
+    for (const auto& args : std::vector<std::vector<std::string>>{{"sheets", f.values},
+                                                                  {"asm", f.values},
+                                                                  {"print", f.values, "-o", "-"},
+                                                                  {"decode", f.records},
+                                                                  {"csv", f.log, "-o", "-"}}) {
+        const ProgramRun r = runProgram(KVRTOOL_PATH, args, f.dir, "/dev/null", "/dev/full");
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_NE(r.err.find("kvrtool " + args[0] + ": cannot write to standard output: No space left on device"),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
 TEST(KvrtoolHelp, TheProgramAndEachCommandExplainThemselves) {
     const std::string dir = scratchDir();
     ProgramRun r = kvrtool({"--help"}, dir);

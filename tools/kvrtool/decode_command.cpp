@@ -178,7 +178,7 @@ int runDecode(const Args& args) {
     const int readError = std::ferror(in) ? (errno != 0 ? errno : EIO) : 0;
     std::free(buffer);
     if (!fromStdin) std::fclose(in);
-    if (std::fflush(stdout) != 0) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "kvrtool decode: cannot write to standard output: %s\n", std::strerror(errno));
         return 1;
     }

@@ -1,6 +1,8 @@
 // kvrtool sheets: decodes line 1 of a .KVV file as the dashboard does after loading a log, and
 // prints the text-log lines of the decode and every sheet cell.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "commands.h"
@@ -57,6 +59,10 @@ int runSheets(const Args& args) {
             if (grid.cols() == 2) std::printf("\t%s", grid.cell(1, row).c_str());
             std::printf("\n");
         }
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kvrtool sheets: cannot write to standard output: %s\n", std::strerror(errno));
+        return 1;
     }
     return 0;
 }
