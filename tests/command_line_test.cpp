@@ -45,7 +45,8 @@ void writeFile(const std::string& path, const std::string& bytes) {
 std::string randomBytes(std::size_t n, unsigned seed) {
     std::mt19937 gen(seed);
     std::string bytes(n, '\0');
-    for (auto& b : bytes) b = static_cast<char>(gen() & 0xFF);
+    for (auto& b : bytes)
+        b = static_cast<char>(gen() & 0xFF);
     return bytes;
 }
 
@@ -102,7 +103,8 @@ struct Files {
 };
 
 // The commands that read a values file, each with the arguments around it.
-std::vector<std::pair<std::string, std::vector<std::string>>> valuesReaders(const Files& f, const std::string& kvv) {
+std::vector<std::pair<std::string, std::vector<std::string>>> valuesReaders(const Files& f,
+                                                                            const std::string& kvv) {
     return {{"sheets", {"sheets", kvv}},
             {"asm", {"asm", kvv}},
             {"print", {"print", kvv, "-o", f.dir + "/out.pdf"}},
@@ -112,7 +114,8 @@ std::vector<std::pair<std::string, std::vector<std::string>>> valuesReaders(cons
 
 TEST(KvrtoolInput, AFolderAMissingFileOrAFailingReadIsRefusedWithTheReason) {
     const Files f;
-    for (const auto& [name, args] : valuesReaders(f, f.folder)) expectRefused(kvrtool(args, f.dir), name, f.folder, "Is a directory");
+    for (const auto& [name, args] : valuesReaders(f, f.folder))
+        expectRefused(kvrtool(args, f.dir), name, f.folder, "Is a directory");
     for (const auto& [name, args] : valuesReaders(f, f.missing))
         expectRefused(kvrtool(args, f.dir), name, f.missing, "No such file or directory");
     // Reading this file fails with EIO after it opens: a read error, not an empty file.
@@ -198,13 +201,15 @@ TEST(KvrtoolCsv, BytesThatAreNotALogChartFileAreRefused) {
     for (const auto& [name, bytes] : notLogs) {
         const std::string path = f.dir + "/" + name;
         writeFile(path, bytes);
-        expectRefused(kvrtool({"csv", path, "-o", f.dir + "/out.csv"}, f.dir), "csv", path, "not a log chart file");
+        expectRefused(kvrtool({"csv", path, "-o", f.dir + "/out.csv"}, f.dir), "csv", path,
+                      "not a log chart file");
     }
     EXPECT_FALSE(kvr::fileExists(f.dir + "/out.csv"));
 
     // The ends of the range, separators, and an empty log are fine.
     const std::string edges = f.dir + "/edges.KVL";
-    writeFile(edges, recordBytes({sampleAt(day1980), kvr::TrendRecord{}, sampleAt(day2101 - 1 / 86400000.0)}));
+    writeFile(edges,
+              recordBytes({sampleAt(day1980), kvr::TrendRecord{}, sampleAt(day2101 - 1 / 86400000.0)}));
     ProgramRun r = kvrtool({"csv", edges}, f.dir);
     ASSERT_EQ(r.status, 0) << r.err;
     const auto rows = csvRows(r.out);
@@ -222,7 +227,8 @@ TEST(KvrtoolCsv, BytesThatAreNotALogChartFileAreRefused) {
 TEST(KvrtoolCsv, ALogCutShortIsReadToItsLastWholeRecordWithOneWarning) {
     const Files f;
     std::vector<kvr::TrendRecord> records;
-    for (int i = 0; i < 5000; ++i) records.push_back(sampleAt(45658.5 + i / 864000.0));
+    for (int i = 0; i < 5000; ++i)
+        records.push_back(sampleAt(45658.5 + i / 864000.0));
     const std::string whole = recordBytes(records);
     for (const std::size_t cut : {1u, 13u, 23u}) {
         const std::string path = f.dir + "/cut" + std::to_string(cut) + ".KVL";
@@ -273,8 +279,9 @@ TEST(KvrtoolOutput, AFullStandardOutputIsAFailure) {
                                                                   {"csv", f.log, "-o", "-"}}) {
         const ProgramRun r = runProgram(KVRTOOL_PATH, args, f.dir, "/dev/null", "/dev/full");
         EXPECT_EQ(r.status, 1) << args[0];
-        EXPECT_NE(r.err.find("kvrtool " + args[0] + ": cannot write to standard output: No space left on device"),
-                  std::string::npos)
+        EXPECT_NE(
+            r.err.find("kvrtool " + args[0] + ": cannot write to standard output: No space left on device"),
+            std::string::npos)
             << r.err;
     }
 }
@@ -285,7 +292,8 @@ TEST(KvrtoolHelp, TheProgramAndEachCommandExplainThemselves) {
     EXPECT_EQ(r.status, 0);
     for (const char* command : {"ports", "asm", "print", "sheets", "decode", "csv", "log"})
         EXPECT_NE(r.out.find(std::string("\n  ") + command + " "), std::string::npos) << command;
-    for (const char* name : {"FILE.KVV", "FILE.KVL", "COMn", "-o -"}) EXPECT_NE(r.out.find(name), std::string::npos) << name;
+    for (const char* name : {"FILE.KVV", "FILE.KVL", "COMn", "-o -"})
+        EXPECT_NE(r.out.find(name), std::string::npos) << name;
 
     for (const char* command : {"ports", "asm", "print", "sheets", "decode", "csv", "log"}) {
         r = kvrtool({command, "--help"}, dir);
@@ -343,8 +351,8 @@ TEST(KvrsimCommandLine, EveryNumberIsCheckedAndBadUsageExits2) {
     }
 
     // Good numbers run it: it prints its device and ends after its seconds.
-    const ProgramRun r = kvrsim({"--seconds", "0.3", "--baud", "9600", "--fault-every", "2", "--setup-every", "0.5",
-                                 "--cylinders", "8", "--seed", "4294967295"},
+    const ProgramRun r = kvrsim({"--seconds", "0.3", "--baud", "9600", "--fault-every", "2", "--setup-every",
+                                 "0.5", "--cylinders", "8", "--seed", "4294967295"},
                                 dir);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("/dev/", 0), 0u) << r.out;

@@ -26,15 +26,17 @@ inline std::string fileBytes(const std::string& path) {
 
 // `dir` is the program's working folder and holds its output files; standard
 // output goes to `stdoutPath` instead when one is given (then `out` is empty).
-inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& dir,
-                             const std::string& stdinPath = "/dev/null", const std::string& stdoutPath = "") {
+inline ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                             const std::string& dir, const std::string& stdinPath = "/dev/null",
+                             const std::string& stdoutPath = "") {
     const std::string outPath = stdoutPath.empty() ? dir + "/.program.out" : stdoutPath;
     const std::string errPath = dir + "/.program.err";
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {
         const int in = ::open(stdinPath.c_str(), O_RDONLY);
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | (stdoutPath.empty() ? O_TRUNC : 0), 0644);
+        const int out =
+            ::open(outPath.c_str(), O_WRONLY | O_CREAT | (stdoutPath.empty() ? O_TRUNC : 0), 0644);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0 || err < 0 || ::chdir(dir.c_str()) != 0) ::_exit(126);
         ::dup2(in, STDIN_FILENO);
@@ -43,7 +45,8 @@ inline ProgramRun runProgram(const std::string& program, const std::vector<std::
         std::vector<std::string> all{program};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
-        for (auto& a : all) argv.push_back(a.data());
+        for (auto& a : all)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         ::execv(argv[0], argv.data());
         ::_exit(127);

@@ -72,7 +72,8 @@ void printProgramHelp(FILE* out) {
                  "       kvrtool --version\n"
                  "The KVR Dash & Logger's decoding, files and serial ports from the command line.\n\n"
                  "commands:\n");
-    for (const auto& c : commands()) std::fprintf(out, "  %s %s\n", c.name, c.usage);
+    for (const auto& c : commands())
+        std::fprintf(out, "  %s %s\n", c.name, c.usage);
     std::fprintf(out, "\n%s", kNames);
 }
 

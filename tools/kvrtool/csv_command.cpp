@@ -86,17 +86,19 @@ bool readLogChartFile(const std::string& kvl, kvr::TrendStore& store) {
         return false;
     }
     if (store.count() == 0 && tail > 0) {
-        std::fprintf(stderr, "kvrtool csv: %s is not a log chart file: %zu bytes, less than one %zu-byte record\n",
+        std::fprintf(stderr,
+                     "kvrtool csv: %s is not a log chart file: %zu bytes, less than one %zu-byte record\n",
                      kvl.c_str(), tail, kvr::kTrendRecordBytes);
         return false;
     }
     for (int i = 0; i < store.count(); ++i) {
         const double time = store.at(i).time;
         if (kvr::isLogChartTime(time)) continue;
-        std::fprintf(stderr,
-                     "kvrtool csv: %s is not a log chart file: record %d (byte %zu) has the time stamp %.17g, "
-                     "neither a separator nor a date from 1980 to 2100\n",
-                     kvl.c_str(), i + 1, static_cast<std::size_t>(i) * kvr::kTrendRecordBytes, time);
+        std::fprintf(
+            stderr,
+            "kvrtool csv: %s is not a log chart file: record %d (byte %zu) has the time stamp %.17g, "
+            "neither a separator nor a date from 1980 to 2100\n",
+            kvl.c_str(), i + 1, static_cast<std::size_t>(i) * kvr::kTrendRecordBytes, time);
         return false;
     }
     if (tail > 0)

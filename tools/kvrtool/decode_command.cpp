@@ -92,7 +92,8 @@ int runDecode(const Args& args) {
     std::string valuesFile, input;
     int logEnable = 0;
     for (size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "--values" || args[i] == "--log-enable") && (i + 1 == args.size() || args[i + 1].empty())) {
+        if ((args[i] == "--values" || args[i] == "--log-enable") &&
+            (i + 1 == args.size() || args[i + 1].empty())) {
             return usageError("decode", args[i] + " needs a value");
         } else if (args[i] == "--values") {
             valuesFile = args[++i];
@@ -125,8 +126,10 @@ int runDecode(const Args& args) {
         }
         // A fetched image is whole; a shorter line 1 is not one, as loading a log judges it.
         if (file.valuesText.size() < kMinimumImageLength) {
-            std::fprintf(stderr, "kvrtool decode: line 1 of %s has %zu characters, a values image needs at least %zu\n",
-                         valuesFile.c_str(), file.valuesText.size(), kMinimumImageLength);
+            std::fprintf(
+                stderr,
+                "kvrtool decode: line 1 of %s has %zu characters, a values image needs at least %zu\n",
+                valuesFile.c_str(), file.valuesText.size(), kMinimumImageLength);
             return 1;
         }
         // As if the image had just passed its checksum after a fetch.
@@ -168,7 +171,8 @@ int runDecode(const Args& args) {
         port.feed(line + "\n");
         const int before = decoded;
         core.Timer1Timer();
-        for (auto& m : core.out.memoLines) memo.push_back(kvr::latin1ToUtf8(m));
+        for (auto& m : core.out.memoLines)
+            memo.push_back(kvr::latin1ToUtf8(m));
         core.out.memoLines.clear();
         if (decoded != before) {
             std::printf("%s\n", toJson(core, memo).c_str());
@@ -183,11 +187,13 @@ int runDecode(const Args& args) {
         return 1;
     }
     if (readError != 0) {
-        std::fprintf(stderr, "kvrtool decode: cannot read %s: %s\n", inputName.c_str(), std::strerror(readError));
+        std::fprintf(stderr, "kvrtool decode: cannot read %s: %s\n", inputName.c_str(),
+                     std::strerror(readError));
         return 1;
     }
     if (decoded == 0) {
-        std::fprintf(stderr, "kvrtool decode: no live record in %s (%ld lines read)\n", inputName.c_str(), lines);
+        std::fprintf(stderr, "kvrtool decode: no live record in %s (%ld lines read)\n", inputName.c_str(),
+                     lines);
         return 1;
     }
     return 0;

@@ -85,7 +85,8 @@ int runPrint(const Args& args) {
     const kvr::FillOutcome outcome =
         sheets.valuestogridcells(file.valuesText, kvr::systemFillContext("pcdisk", options.input, chartFile));
     if (!outcome.decoded)
-        return fail(options.input + ": " + (outcome.memoLines.empty() ? "not decoded" : outcome.memoLines[0]));
+        return fail(options.input + ": " +
+                    (outcome.memoLines.empty() ? "not decoded" : outcome.memoLines[0]));
     const std::string title = options.title.value_or(outcome.proposedTitle.value_or(chartFile));
 
     // Fonts need a GUI application, and a command-line tool must run without a display.

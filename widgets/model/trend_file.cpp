@@ -100,7 +100,9 @@ int saveTrendFile(const std::string& path, const TrendStore& store) {
     return err;
 }
 
-int appendTrendFile(const std::string& path, TrendStore& store) { return appendTrendFile(path, store, nullptr); }
+int appendTrendFile(const std::string& path, TrendStore& store) {
+    return appendTrendFile(path, store, nullptr);
+}
 
 int appendTrendFile(const std::string& path, TrendStore& store, std::size_t* cutTailBytes) {
     if (cutTailBytes) *cutTailBytes = 0;
