@@ -358,6 +358,27 @@ TEST(KvrsimCommandLine, EveryNumberIsCheckedAndBadUsageExits2) {
     EXPECT_EQ(r.out.rfind("/dev/", 0), 0u) << r.out;
 }
 
+TEST(KvrsimCommandLine, FilesItCannotReadAreNamedWithTheReason) {
+    const std::string dir = scratchDir();
+    ::mkdir((dir + "/folder").c_str(), 0755);
+    writeFile(dir + "/empty", "");
+    for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--values", dir + "/missing.KVV"},
+              "cannot open " + dir + "/missing.KVV: No such file or directory"},
+             {{"--values", dir + "/folder"}, "cannot read " + dir + "/folder: Is a directory"},
+             {{"--values", dir + "/empty"}, "no values image in " + dir + "/empty: it is empty"},
+             {{"--replay", dir + "/missing.TXT"},
+              "cannot open " + dir + "/missing.TXT: No such file or directory"},
+             {{"--replay", dir + "/folder"}, "cannot read " + dir + "/folder: Is a directory"},
+             {{"--replay", dir + "/empty"}, "no live records in " + dir + "/empty"},
+         }) {
+        const ProgramRun r = kvrsim(args, dir);
+        EXPECT_EQ(r.status, 1) << message;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "kvrsim: " + message + "\n");
+    }
+}
+
 TEST(KvrsimCommandLine, HelpAndVersion) {
     const std::string dir = scratchDir();
     ProgramRun r = kvrsim({"--help"}, dir);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <string>
@@ -78,19 +79,41 @@ bool secondsNumber(const char* text, double min, double& out) {
     return true;
 }
 
-bool readFirstLine(const std::string& path, std::string& line) {
+// The reason a file could not be read, from errno; a folder opens and then fails to read.
+std::string readFailure(const std::string& path) {
+    return path + ": " + std::strerror(errno != 0 ? errno : EIO);
+}
+
+bool readFirstLine(const std::string& path, std::string& line, std::string& why) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in || !std::getline(in, line)) return false;
+    if (!in) {
+        why = "cannot open " + readFailure(path);
+        return false;
+    }
+    if (!std::getline(in, line)) {
+        why = in.bad() ? "cannot read " + readFailure(path) : "no values image in " + path + ": it is empty";
+        return false;
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }
 
-bool readRecords(const std::string& path, std::vector<std::string>& records) {
+bool readRecords(const std::string& path, std::vector<std::string>& records, std::string& why) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in) {
+        why = "cannot open " + readFailure(path);
+        return false;
+    }
     for (std::string line; std::getline(in, line);) {
         if (line.size() >= 64 && line[0] == '*') records.push_back(line.substr(0, 64));
     }
+    if (in.bad()) {
+        why = "cannot read " + readFailure(path);
+        return false;
+    }
+    if (records.empty()) why = "no live records in " + path;
     return !records.empty();
 }
 
@@ -167,15 +190,16 @@ int main(int argc, char** argv) {
     if (optind != argc) return usageError(std::string("unexpected argument '") + argv[optind] + "'");
 
     std::string image = kvrsim::defaultValuesImage();
-    if (!valuesFile.empty() && !readFirstLine(valuesFile, image)) {
-        std::fprintf(stderr, "kvrsim: cannot read a values image from %s\n", valuesFile.c_str());
+    std::string why;
+    if (!valuesFile.empty() && !readFirstLine(valuesFile, image, why)) {
+        std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
         return 1;
     }
     kvrsim::EcuSimulator sim(image, kvrsim::EngineModel(engine), settings);
     if (!replayFile.empty()) {
         std::vector<std::string> records;
-        if (!readRecords(replayFile, records)) {
-            std::fprintf(stderr, "kvrsim: no live records in %s\n", replayFile.c_str());
+        if (!readRecords(replayFile, records, why)) {
+            std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
             return 1;
         }
         sim.replay(std::move(records));
