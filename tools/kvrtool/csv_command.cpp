@@ -1,6 +1,5 @@
 // kvrtool csv: a log chart file as CSV, each stored digit read back against
 // the channel ranges the log chart has after opening that log.
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
