@@ -5,9 +5,14 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <string>
@@ -15,6 +20,7 @@
 
 #include "default_values_image.h"
 #include "ecu_simulator.h"
+#include "kvr_version.h"
 #include "paced_pty.h"
 
 namespace {
@@ -34,26 +40,80 @@ const char kUsage[] =
     "  --setup-every S    seconds between setup lines, 0 for none (default 5)\n"
     "  --o2               send O2 sensor volts instead of an air/fuel ratio\n"
     "  --stalled          the engine stands\n"
-    "  --cylinders N      cylinders of the engine model (default 4)\n"
+    "  --cylinders N      cylinders of the engine model, 1 to 16 (default 4)\n"
     "  --seconds S        end after S seconds (default: run until stopped)\n"
     "  --seed N           seed for the faults' randomness\n"
     "  --number-records   number live records in positions 61-64 (hex)\n"
     "  --send-log FILE    write one line per live record: number, time queued, time its last byte\n"
-    "                     went out (milliseconds of the monotonic clock)\n";
+    "                     went out (milliseconds of the monotonic clock)\n"
+    "  --help             this text\n"
+    "  --version          the version\n";
 
-bool readFirstLine(const std::string& path, std::string& line) {
+const char kUsageLine[] = "usage: kvrsim [options]   (kvrsim --help lists them)\n";
+
+// Bad usage: the reason and the usage line on stderr, exit status 2.
+int usageError(const std::string& why) {
+    std::fprintf(stderr, "kvrsim: %s\n%s", why.c_str(), kUsageLine);
+    return 2;
+}
+
+// A whole decimal number from min to max, nothing before or after it.
+bool wholeNumber(const char* text, unsigned long long min, unsigned long long max, unsigned long long& out) {
+    if (*text < '0' || *text > '9') return false;  // strtoull would take spaces, signs and "0x"
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long n = std::strtoull(text, &end, 10);
+    if (errno != 0 || *end != '\0' || n < min || n > max) return false;
+    out = n;
+    return true;
+}
+
+// A finite decimal number of seconds, at least min, nothing before or after it.
+bool secondsNumber(const char* text, double min, double& out) {
+    if (*text == '\0' || std::isspace(static_cast<unsigned char>(*text))) return false;
+    errno = 0;
+    char* end = nullptr;
+    const double v = std::strtod(text, &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v < min) return false;
+    out = v;
+    return true;
+}
+
+// The reason a file could not be read, from errno; a folder opens and then fails to read.
+std::string readFailure(const std::string& path) {
+    return path + ": " + std::strerror(errno != 0 ? errno : EIO);
+}
+
+bool readFirstLine(const std::string& path, std::string& line, std::string& why) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in || !std::getline(in, line)) return false;
+    if (!in) {
+        why = "cannot open " + readFailure(path);
+        return false;
+    }
+    if (!std::getline(in, line)) {
+        why = in.bad() ? "cannot read " + readFailure(path) : "no values image in " + path + ": it is empty";
+        return false;
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }
 
-bool readRecords(const std::string& path, std::vector<std::string>& records) {
+bool readRecords(const std::string& path, std::vector<std::string>& records, std::string& why) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in) {
+        why = "cannot open " + readFailure(path);
+        return false;
+    }
     for (std::string line; std::getline(in, line);) {
         if (line.size() >= 64 && line[0] == '*') records.push_back(line.substr(0, 64));
     }
+    if (in.bad()) {
+        why = "cannot read " + readFailure(path);
+        return false;
+    }
+    if (records.empty()) why = "no live records in " + path;
     return !records.empty();
 }
 
@@ -62,7 +122,7 @@ bool readRecords(const std::string& path, std::vector<std::string>& records) {
 int main(int argc, char** argv) {
     unsigned baud = 57600;
     std::string link, valuesFile, replayFile, sendLogFile;
-    double seconds = -1;
+    double runSeconds = -1;
     kvrsim::SimulatorSettings settings;
     kvrsim::EngineSettings engine;
 
@@ -74,48 +134,72 @@ int main(int argc, char** argv) {
         {"stalled", no_argument, nullptr, 'z'},      {"cylinders", required_argument, nullptr, 'c'},
         {"seconds", required_argument, nullptr, 's'}, {"seed", required_argument, nullptr, 'e'},
         {"number-records", no_argument, nullptr, 'N'}, {"send-log", required_argument, nullptr, 'L'},
-        {"help", no_argument, nullptr, 'h'},         {nullptr, 0, nullptr, 0},
+        {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
     };
+    // Numbers are read whole: "9600x" or "abc" is bad usage, not 9600 or 0.
+    unsigned long long whole = 0;
+    opterr = 0;  // the messages are ours, in the one-line form
     for (int opt; (opt = getopt_long(argc, argv, "", kOptions, nullptr)) != -1;) {
         switch (opt) {
-        case 'b': baud = static_cast<unsigned>(std::strtoul(optarg, nullptr, 10)); break;
+        case 'b':
+            if (!wholeNumber(optarg, 10, UINT_MAX, whole))
+                return usageError(std::string("--baud takes a whole number of bit/s from 10, not '") + optarg + "'");
+            baud = static_cast<unsigned>(whole);
+            break;
         case 'l': link = optarg; break;
         case 'v': valuesFile = optarg; break;
         case 'r': replayFile = optarg; break;
         case 'f':
-            if (!kvrsim::parseFault(optarg, settings.fault)) {
-                std::fprintf(stderr, "kvrsim: unknown fault '%s'\n%s", optarg, kUsage);
-                return 2;
-            }
+            if (!kvrsim::parseFault(optarg, settings.fault)) return usageError(std::string("unknown fault '") + optarg + "'");
             break;
-        case 'n': settings.faultEvery = std::atoi(optarg); break;
-        case 'u': settings.setupEvery = std::atof(optarg); break;
+        case 'n':
+            if (!wholeNumber(optarg, 1, INT_MAX, whole))
+                return usageError(std::string("--fault-every takes a whole number from 1, not '") + optarg + "'");
+            settings.faultEvery = static_cast<int>(whole);
+            break;
+        case 'u':
+            if (!secondsNumber(optarg, 0, settings.setupEvery))
+                return usageError(std::string("--setup-every takes seconds, 0 or more, not '") + optarg + "'");
+            break;
         case 'o': engine.o2Volts = true; break;
         case 'z': engine.stalled = true; break;
-        case 'c': engine.cylinders = std::max(1, std::atoi(optarg)); break;
-        case 's': seconds = std::atof(optarg); break;
-        case 'e': settings.seed = static_cast<unsigned>(std::strtoul(optarg, nullptr, 10)); break;
+        case 'c':
+            if (!wholeNumber(optarg, 1, 16, whole))
+                return usageError(std::string("--cylinders takes a whole number from 1 to 16, not '") + optarg + "'");
+            engine.cylinders = static_cast<int>(whole);
+            break;
+        case 's':
+            if (!secondsNumber(optarg, 0, runSeconds) || runSeconds <= 0)
+                return usageError(std::string("--seconds takes a number of seconds above 0, not '") + optarg + "'");
+            break;
+        case 'e':
+            if (!wholeNumber(optarg, 0, UINT_MAX, whole))
+                return usageError(std::string("--seed takes a whole number, not '") + optarg + "'");
+            settings.seed = static_cast<unsigned>(whole);
+            break;
         case 'N': settings.numberRecords = true; break;
         case 'L': sendLogFile = optarg; break;
         case 'h': std::fputs(kUsage, stdout); return 0;
-        default: std::fputs(kUsage, stderr); return 2;
+        case 'V': std::printf("kvrsim %s\n", KVR_PACKAGE_VERSION); return 0;
+        default:
+            return usageError(std::string("unknown option, or an option without its value: '") + argv[optind - 1] +
+                              "'");
         }
     }
-    if (optind != argc || baud < 10) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    if (optind != argc) return usageError(std::string("unexpected argument '") + argv[optind] + "'");
 
     std::string image = kvrsim::defaultValuesImage();
-    if (!valuesFile.empty() && !readFirstLine(valuesFile, image)) {
-        std::fprintf(stderr, "kvrsim: cannot read a values image from %s\n", valuesFile.c_str());
+    std::string why;
+    if (!valuesFile.empty() && !readFirstLine(valuesFile, image, why)) {
+        std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
         return 1;
     }
     kvrsim::EcuSimulator sim(image, kvrsim::EngineModel(engine), settings);
     if (!replayFile.empty()) {
         std::vector<std::string> records;
-        if (!readRecords(replayFile, records)) {
-            std::fprintf(stderr, "kvrsim: no live records in %s\n", replayFile.c_str());
+        if (!readRecords(replayFile, records, why)) {
+            std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
             return 1;
         }
         sim.replay(std::move(records));
@@ -157,7 +241,7 @@ int main(int argc, char** argv) {
 
         const auto start = std::chrono::steady_clock::now();
         auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
-        while (!gStop && (seconds < 0 || elapsed() < seconds)) {
+        while (!gStop && (runSeconds < 0 || elapsed() < runSeconds)) {
             const double now = elapsed();
             sim.receive(wire.service(2, now), now);
             while (!inFlight.empty() && inFlight.front().end <= wire.writtenBytes()) {

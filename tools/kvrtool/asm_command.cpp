@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "command_output.h"
 #include "commands.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/values/asm_listing.h"
@@ -38,19 +39,7 @@ int runAsm(const Args& args) {
         std::fprintf(stderr, "kvrtool asm: %s: %s\n", input.c_str(), listing.failure.c_str());
         return 1;
     }
-    const std::string text = kvr::asmFileText(listing.lines);
-    if (output.empty()) {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
-            std::fprintf(stderr, "kvrtool asm: cannot write the listing to standard output\n");
-            return 1;
-        }
-        return 0;
-    }
-    if (!kvr::writeFileReplacing(output, text, error)) {
-        std::fprintf(stderr, "kvrtool asm: %s\n", error.c_str());
-        return 1;
-    }
-    return 0;
+    return writeCommandOutput("asm", output, kvr::asmFileText(listing.lines)) ? 0 : 1;
 }
 
 }  // namespace kvrtool

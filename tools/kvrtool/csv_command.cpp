@@ -1,11 +1,11 @@
 // kvrtool csv: a log chart file as CSV, each stored digit read back against
 // the channel ranges the log chart has after opening that log.
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "command_output.h"
 #include "commands.h"
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/log_files.h"
@@ -75,6 +75,39 @@ bool applyValuesFile(kvr::DashboardCore& core, const std::string& kvl, const std
     return true;
 }
 
+// Reads the log chart file, refusing bytes that are not one: every record's
+// time stamp must be a separator or a plausible date. A partial record at the
+// end (a log cut short) is left out with one warning.
+bool readLogChartFile(const std::string& kvl, kvr::TrendStore& store) {
+    std::size_t tail = 0;
+    if (const int err = kvr::appendTrendFile(kvl, store, &tail)) {
+        std::fprintf(stderr, "kvrtool csv: cannot read %s: %s\n", kvl.c_str(), std::strerror(err));
+        return false;
+    }
+    if (store.count() == 0 && tail > 0) {
+        std::fprintf(stderr,
+                     "kvrtool csv: %s is not a log chart file: %zu bytes, less than one %zu-byte record\n",
+                     kvl.c_str(), tail, kvr::kTrendRecordBytes);
+        return false;
+    }
+    for (int i = 0; i < store.count(); ++i) {
+        const double time = store.at(i).time;
+        if (kvr::isLogChartTime(time)) continue;
+        std::fprintf(
+            stderr,
+            "kvrtool csv: %s is not a log chart file: record %d (byte %zu) has the time stamp %.17g, "
+            "neither a separator nor a date from 1980 to 2100\n",
+            kvl.c_str(), i + 1, static_cast<std::size_t>(i) * kvr::kTrendRecordBytes, time);
+        return false;
+    }
+    if (tail > 0)
+        std::fprintf(stderr,
+                     "kvrtool csv: warning: %s ends in a cut-short record (%zu of %zu bytes), left out; "
+                     "the %d whole records before it are read\n",
+                     kvl.c_str(), tail, kvr::kTrendRecordBytes, store.count());
+    return true;
+}
+
 }  // namespace
 
 int runCsv(const Args& args) {
@@ -95,10 +128,7 @@ int runCsv(const Args& args) {
     if (kvl.empty()) return usageError("csv", "no log file given");
 
     kvr::TrendStore store;
-    if (const int err = kvr::appendTrendFile(kvl, store)) {
-        std::fprintf(stderr, "kvrtool csv: cannot read %s: %s\n", kvl.c_str(), std::strerror(err));
-        return 1;
-    }
+    if (!readLogChartFile(kvl, store)) return 1;
 
     // A fresh program's log chart, then the log's image decoded onto it.
     kvr::MemorySerialPort noPort;
@@ -123,19 +153,7 @@ int runCsv(const Args& args) {
         text += "\n";
     }
 
-    if (!output.empty()) {
-        std::string error;
-        if (!kvr::writeFileReplacing(output, text, error)) {
-            std::fprintf(stderr, "kvrtool csv: %s\n", error.c_str());
-            return 1;
-        }
-        return 0;
-    }
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "kvrtool csv: cannot write to standard output: %s\n", std::strerror(errno));
-        return 1;
-    }
-    return 0;
+    return writeCommandOutput("csv", output, text) ? 0 : 1;
 }
 
 }  // namespace kvrtool

@@ -1,8 +1,11 @@
 // kvrtool decode: live records through the dashboard's own framer and
 // decoder, one JSON object per decoded record.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
+#include <cstdlib>
+#include <cstring>
 
 #include "commands.h"
 #include "dashboard/dashboard_core.h"
@@ -13,6 +16,9 @@
 
 namespace kvrtool {
 namespace {
+
+// The dashboard decodes a values file only when its first line can hold the image's bytes.
+constexpr std::size_t kMinimumImageLength = 2000;
 
 std::string hexColor(uint32_t c) {
     char buf[8];
@@ -63,15 +69,35 @@ std::string toJson(const kvr::DashboardCore& core, const std::vector<std::string
     return o.text();
 }
 
+// Opens a file of live records. A directory is refused here: fopen accepts
+// one, and only the first read would fail.
+FILE* openInput(const std::string& path, std::string& error) {
+    FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(::fileno(in), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fclose(in);
+        error = "cannot read " + path + ": " + std::strerror(EISDIR);
+        return nullptr;
+    }
+    return in;
+}
+
 }  // namespace
 
 int runDecode(const Args& args) {
     std::string valuesFile, input;
     int logEnable = 0;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--values" && i + 1 < args.size()) {
+        if ((args[i] == "--values" || args[i] == "--log-enable") &&
+            (i + 1 == args.size() || args[i + 1].empty())) {
+            return usageError("decode", args[i] + " needs a value");
+        } else if (args[i] == "--values") {
             valuesFile = args[++i];
-        } else if (args[i] == "--log-enable" && i + 1 < args.size()) {
+        } else if (args[i] == "--log-enable") {
             const auto n = kvr::decimalNumber(args[++i]);
             if (!n || *n < 0 || *n > 3) return usageError("decode", "--log-enable takes 0, 1, 2 or 3");
             logEnable = static_cast<int>(*n);
@@ -98,6 +124,14 @@ int runDecode(const Args& args) {
             std::fprintf(stderr, "kvrtool decode: %s\n", error.c_str());
             return 1;
         }
+        // A fetched image is whole; a shorter line 1 is not one, as loading a log judges it.
+        if (file.valuesText.size() < kMinimumImageLength) {
+            std::fprintf(
+                stderr,
+                "kvrtool decode: line 1 of %s has %zu characters, a values image needs at least %zu\n",
+                valuesFile.c_str(), file.valuesText.size(), kMinimumImageLength);
+            return 1;
+        }
         // As if the image had just passed its checksum after a fetch.
         core.ValuesSource = "ecu";
         core.ValuesText = file.valuesText;
@@ -115,31 +149,53 @@ int runDecode(const Args& args) {
     core.LOG_FREQUENCY();
     core.out.memoLines.clear();
 
-    std::ifstream file;
-    std::istream* in = &std::cin;
-    if (!input.empty() && input != "-") {
-        file.open(input, std::ios::binary);
-        if (!file) {
-            std::fprintf(stderr, "kvrtool decode: cannot read %s\n", input.c_str());
-            return 1;
-        }
-        in = &file;
+    const bool fromStdin = input.empty() || input == "-";
+    const std::string inputName = fromStdin ? std::string("standard input") : input;
+    std::string error;
+    FILE* in = fromStdin ? stdin : openInput(input, error);
+    if (in == nullptr) {
+        std::fprintf(stderr, "kvrtool decode: %s\n", error.c_str());
+        return 1;
     }
     std::vector<std::string> memo;
     int decoded = 0;
+    long lines = 0;
     core.onLiveRecord = [&] { ++decoded; };
-    for (std::string line; std::getline(*in, line);) {
+    char* buffer = nullptr;
+    std::size_t capacity = 0;
+    errno = 0;
+    for (ssize_t n; (n = ::getline(&buffer, &capacity, in)) >= 0; errno = 0) {
+        std::string line(buffer, static_cast<std::size_t>(n));
+        if (!line.empty() && line.back() == '\n') line.pop_back();
+        ++lines;
         port.feed(line + "\n");
         const int before = decoded;
         core.Timer1Timer();
-        for (auto& m : core.out.memoLines) memo.push_back(kvr::latin1ToUtf8(m));
+        for (auto& m : core.out.memoLines)
+            memo.push_back(kvr::latin1ToUtf8(m));
         core.out.memoLines.clear();
         if (decoded != before) {
             std::printf("%s\n", toJson(core, memo).c_str());
             memo.clear();
         }
     }
-    std::fflush(stdout);
+    const int readError = std::ferror(in) ? (errno != 0 ? errno : EIO) : 0;
+    std::free(buffer);
+    if (!fromStdin) std::fclose(in);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kvrtool decode: cannot write to standard output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    if (readError != 0) {
+        std::fprintf(stderr, "kvrtool decode: cannot read %s: %s\n", inputName.c_str(),
+                     std::strerror(readError));
+        return 1;
+    }
+    if (decoded == 0) {
+        std::fprintf(stderr, "kvrtool decode: no live record in %s (%ld lines read)\n", inputName.c_str(),
+                     lines);
+        return 1;
+    }
     return 0;
 }
 

@@ -2,7 +2,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "command_help.h"
 #include "commands.h"
+#include "kvr_version.h"
 
 namespace kvrtool {
 
@@ -20,7 +22,7 @@ const std::vector<Command>& commands() {
         {"asm", "FILE.KVV [-o OUT]", runAsm},
         {"print", "FILE.KVV -o OUT.pdf [--title TEXT]", runPrint},
         {"sheets", "FILE.KVV", runSheets},
-        {"decode", "[--values FILE.KVV] [--log-enable N] [FILE]", runDecode},
+        {"decode", "[--values FILE.KVV] [--log-enable N] [FILE]  (RPM and pulse width need --values)", runDecode},
         {"csv", "FILE.KVL [--values FILE.KVV] [-o OUT]  (values file: beside FILE.KVL when not given)", runCsv},
         {"log", "--port COMn --seconds S -o NAME [--interval MS] [--records FILE.csv]  (writes NAME.KVL and NAME.KVV)", runLog},
     };
@@ -31,8 +33,10 @@ const std::vector<Command>& commands() {
 
 namespace {
 
+bool isHelp(const char* arg) { return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0; }
+
 void printUsage(FILE* out) {
-    std::fprintf(out, "usage: kvrtool COMMAND [ARGS]\ncommands:\n");
+    std::fprintf(out, "usage: kvrtool COMMAND [ARGS]   (kvrtool --help explains them)\ncommands:\n");
     for (const auto& c : kvrtool::commands()) std::fprintf(out, "  %s %s\n", c.name, c.usage);
 }
 
@@ -43,12 +47,18 @@ int main(int argc, char** argv) {
         printUsage(stderr);
         return 2;
     }
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        printUsage(stdout);
+    if (isHelp(argv[1])) {
+        kvrtool::printProgramHelp(stdout);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kvrtool %s\n", KVR_PACKAGE_VERSION);
         return 0;
     }
     for (const auto& c : kvrtool::commands()) {
-        if (std::strcmp(argv[1], c.name) == 0) return c.run(kvrtool::Args(argv + 2, argv + argc));
+        if (std::strcmp(argv[1], c.name) != 0) continue;
+        if (argc >= 3 && isHelp(argv[2])) return kvrtool::printCommandHelp(c.name, stdout) ? 0 : 2;
+        return c.run(kvrtool::Args(argv + 2, argv + argc));
     }
     std::fprintf(stderr, "kvrtool: unknown command '%s'\n", argv[1]);
     printUsage(stderr);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "command_output.h"
 #include "commands.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/values/parameter_sheets.h"
@@ -47,7 +48,7 @@ bool parse(const Args& args, PrintArgs& out, std::string& why) {
     if (out.input.empty())
         why = "expects one .KVV file";
     else if (out.output.empty())
-        why = "expects -o OUT.pdf";
+        why = "expects -o OUT.pdf (-o - for standard output)";
     return why.empty();
 }
 
@@ -83,7 +84,9 @@ int runPrint(const Args& args) {
     kvr::ParameterSheets sheets;
     const kvr::FillOutcome outcome =
         sheets.valuestogridcells(file.valuesText, kvr::systemFillContext("pcdisk", options.input, chartFile));
-    if (!outcome.decoded) return fail(outcome.memoLines.empty() ? "not decoded" : outcome.memoLines[0]);
+    if (!outcome.decoded)
+        return fail(options.input + ": " +
+                    (outcome.memoLines.empty() ? "not decoded" : outcome.memoLines[0]));
     const std::string title = options.title.value_or(outcome.proposedTitle.value_or(chartFile));
 
     // Fonts need a GUI application, and a command-line tool must run without a display.
@@ -96,8 +99,7 @@ int runPrint(const Args& args) {
 
     const kvr::ReportPdf pdf = kvr::valuesReportPdf({sheets.sheets(), sheets.info(), title});
     if (!pdf.outcome.printed) return fail(pdf.outcome.error);
-    if (!kvr::writeFileReplacing(options.output, pdf.bytes.toStdString(), error)) return fail(error);
-    return 0;
+    return writeCommandOutput("print", options.output, pdf.bytes.toStdString()) ? 0 : 1;
 }
 
 }  // namespace kvrtool

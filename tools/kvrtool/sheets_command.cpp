@@ -1,10 +1,12 @@
 // kvrtool sheets: decodes line 1 of a .KVV file as the dashboard does after loading a log, and
 // prints the text-log lines of the decode and every sheet cell.
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <string>
 
 #include "commands.h"
+#include "dashboard/logging/log_files.h"
 #include "dashboard/values/parameter_sheets.h"
 #include "dashboard/values/sheet_layout.h"
 
@@ -20,17 +22,17 @@ constexpr std::size_t kMinimumImageLength = 2000;
 int runSheets(const Args& args) {
     if (args.size() != 1) return usageError("sheets", "expects one .KVV file");
     const std::string& path = args[0];
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        std::fprintf(stderr, "kvrtool sheets: cannot open %s\n", path.c_str());
+    kvr::ValuesFile file;
+    std::string error;
+    if (!kvr::readValuesFile(path, file, error)) {
+        std::fprintf(stderr, "kvrtool sheets: %s\n", error.c_str());
         return 1;
     }
-    std::string image;
-    if (!std::getline(file, image) || image.empty() || image == "\r") {
+    const std::string& image = file.valuesText;
+    if (image.empty()) {
         std::fprintf(stderr, "kvrtool sheets: %s is empty: no values image on line 1\n", path.c_str());
         return 1;
     }
-    if (image.back() == '\r') image.pop_back();
     if (image.size() < kMinimumImageLength) {
         std::fprintf(stderr, "kvrtool sheets: line 1 of %s has %zu characters, a values image needs at least %zu\n",
                      path.c_str(), image.size(), kMinimumImageLength);
@@ -44,7 +46,8 @@ int runSheets(const Args& args) {
     const kvr::FillOutcome outcome =
         sheets.valuestogridcells(image, kvr::systemFillContext("pcdisk", path, chartFile));
     if (!outcome.decoded) {
-        std::fprintf(stderr, "kvrtool sheets: %s\n", outcome.memoLines.empty() ? "not decoded" : outcome.memoLines[0].c_str());
+        std::fprintf(stderr, "kvrtool sheets: %s: %s\n", path.c_str(),
+                     outcome.memoLines.empty() ? "not decoded" : outcome.memoLines[0].c_str());
         return 1;
     }
 
@@ -56,6 +59,10 @@ int runSheets(const Args& args) {
             if (grid.cols() == 2) std::printf("\t%s", grid.cell(1, row).c_str());
             std::printf("\n");
         }
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kvrtool sheets: cannot write to standard output: %s\n", std::strerror(errno));
+        return 1;
     }
     return 0;
 }

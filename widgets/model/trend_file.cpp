@@ -101,6 +101,11 @@ int saveTrendFile(const std::string& path, const TrendStore& store) {
 }
 
 int appendTrendFile(const std::string& path, TrendStore& store) {
+    return appendTrendFile(path, store, nullptr);
+}
+
+int appendTrendFile(const std::string& path, TrendStore& store, std::size_t* cutTailBytes) {
+    if (cutTailBytes) *cutTailBytes = 0;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno;
 
@@ -112,11 +117,22 @@ int appendTrendFile(const std::string& path, TrendStore& store) {
         const std::size_t whole = got / kTrendRecordBytes;
         for (std::size_t i = 0; i < whole; ++i)
             store.append(decodeTrendRecord(buffer.data() + i * kTrendRecordBytes));
-        // A short chunk is the end of the file; its partial record is ignored.
-        if (err != 0 || got < buffer.size()) break;
+        // A short chunk is the end of the file. A partial record there is what a writer that
+        // stopped mid-record leaves behind: it is skipped, and its length told to the caller.
+        if (err != 0 || got < buffer.size()) {
+            if (err == 0 && cutTailBytes) *cutTailBytes = got % kTrendRecordBytes;
+            break;
+        }
     }
     if (::close(fd) != 0 && err == 0) err = errno;
     return err;
+}
+
+bool isLogChartTime(double days) {
+    // 1980-01-01 is day 29221 and 2101-01-01 day 73416 after 1899-12-30.
+    constexpr double kFirstDay = 29221.0;
+    constexpr double kEndDay = 73416.0;
+    return days == kSeparatorTime || (days >= kFirstDay && days < kEndDay);
 }
 
 }  // namespace kvr

@@ -3,6 +3,7 @@
 // number (errno), never negative, e.g. 2 for a file that does not exist.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "widgets/model/trend_store.h"
@@ -17,5 +18,16 @@ int saveTrendFile(const std::string& path, const TrendStore& store);
 // Appends the file's whole records (length / 24, any tail ignored) to the
 // store. On a read error the records read before it stay appended.
 int appendTrendFile(const std::string& path, TrendStore& store);
+
+// The same, and when the file ends in a partial record (its length is not a
+// multiple of 24, as a log cut short by a crash is), sets *cutTailBytes to
+// the length of that partial record; 0 otherwise. The partial record is not
+// an error: the whole records before it are appended and the result is 0.
+int appendTrendFile(const std::string& path, TrendStore& store, std::size_t* cutTailBytes);
+
+// True when a stored time stamp is one a log chart record can hold: a
+// separator (0.0) or a date-time from 1980-01-01 to the end of 2100. Other
+// bytes read as records (a values file, random data) give other numbers.
+bool isLogChartTime(double days);
 
 }  // namespace kvr

@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -143,6 +145,61 @@ TEST(TrendFile, OnlyWholeRecordsLoad) {
     EXPECT_EQ(appendTrendFile(dir.file("many"), back), 0);
     ASSERT_EQ(back.count(), 9999);
     EXPECT_EQ(back.at(9998).digits[0], 9998);
+}
+
+TEST(TrendFile, ACutShortLogLoadsItsWholeRecordsAndReportsTheTail) {
+    TempDir dir;
+    TrendStore many;
+    for (int i = 0; i < 4100; ++i)  // the cut falls in the second read buffer
+        many.append(sample(45000 + i, static_cast<uint16_t>(i)));
+    ASSERT_EQ(saveTrendFile(dir.file("full"), many), 0);
+    const auto full = readBytes(dir.file("full"));
+
+    for (const std::size_t cut : {1u, 17u, 23u, 24u, 25u}) {
+        auto bytes = full;
+        bytes.resize(bytes.size() - cut);
+        writeBytes(dir.file("cut"), bytes);
+        TrendStore back;
+        std::size_t tail = 99;
+        EXPECT_EQ(appendTrendFile(dir.file("cut"), back, &tail), 0) << cut;
+        const std::size_t whole = bytes.size() / kTrendRecordBytes;
+        EXPECT_EQ(tail, bytes.size() % kTrendRecordBytes) << cut;
+        ASSERT_EQ(back.count(), static_cast<int>(whole)) << cut;
+        EXPECT_EQ(back.at(back.count() - 1).digits[0], whole - 1) << cut;
+    }
+
+    // Whole files, empty ones and failures report no tail.
+    for (const char* name : {"full", "missing"}) {
+        TrendStore s;
+        std::size_t tail = 99;
+        appendTrendFile(dir.file(name), s, &tail);
+        EXPECT_EQ(tail, 0u) << name;
+    }
+    writeBytes(dir.file("empty"), {});
+    writeBytes(dir.file("short"), std::vector<unsigned char>(23, 0));
+    TrendStore none;
+    std::size_t tail = 99;
+    EXPECT_EQ(appendTrendFile(dir.file("empty"), none, &tail), 0);
+    EXPECT_EQ(tail, 0u);
+    EXPECT_EQ(appendTrendFile(dir.file("short"), none, &tail), 0);
+    EXPECT_EQ(tail, 23u) << "less than one record is all tail";
+    EXPECT_EQ(none.count(), 0);
+}
+
+TEST(TrendFile, LogChartTimesAreSeparatorsOrDatesFrom1980To2100) {
+    EXPECT_TRUE(isLogChartTime(0.0));
+    EXPECT_TRUE(isLogChartTime(29221.0)) << "1980-01-01 00:00";
+    EXPECT_TRUE(isLogChartTime(45658.5));
+    EXPECT_TRUE(isLogChartTime(73415.999)) << "the last day of 2100";
+    EXPECT_FALSE(isLogChartTime(73416.0)) << "2101-01-01";
+    EXPECT_FALSE(isLogChartTime(29220.999));
+    EXPECT_FALSE(isLogChartTime(-0.5));
+    EXPECT_FALSE(isLogChartTime(1e300));
+    EXPECT_FALSE(isLogChartTime(std::nan("")));
+    EXPECT_FALSE(isLogChartTime(-std::numeric_limits<double>::infinity()));
+    // The first 8 bytes of a values file's image line, read as a time stamp.
+    TrendRecord text = decodeTrendRecord(reinterpret_cast<const unsigned char*>(")0A1B2C3D4E5F60718293A4B"));
+    EXPECT_FALSE(isLogChartTime(text.time));
 }
 
 TEST(TrendFile, ErrorsAreOsErrorNumbers) {
