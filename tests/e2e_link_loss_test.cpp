@@ -199,6 +199,7 @@ TEST(LinkLoss, ALogCutShortByACrashOpensWithItsWholeRecords) {
     dialogs.fileAnswers = {QString::fromStdString(cut)};
     form.logChart->Button6->click();
     EXPECT_EQ(form.logChart->ABTrend1->store().count(), 6);
+    EXPECT_EQ(countLines(form, "was cut short (14 bytes)"), 1);
     EXPECT_FALSE(dialogs.informations.contains("Problem loading file.")) << dialogs.informations.join(";").toStdString();
 }
 

@@ -1,5 +1,7 @@
 // Saving and opening a log: the chart file (.KVL) through the log chart, and
 // its companion values file (.KVV) with the values image and the notes.
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "dashboard/dashboard_core.h"
@@ -73,6 +75,11 @@ void DashboardCore::loadLog(const std::string& chosen) {
     display.recording = false;
     out.AbLED2 = false;
     memo("Loaded file:" + *name);
+    // A log cut short by a crash loads its whole records; the rest is said once.
+    struct stat st {};
+    if (::stat(name->c_str(), &st) == 0 && st.st_size % 24 != 0)
+        memo("The last record of " + *name + " was cut short (" + std::to_string(st.st_size % 24) +
+             " bytes); the whole records before it are loaded");
 
     const std::string companion = findCompanion(*name);
     ValuesFileName = companion.empty() ? companionNameByLastCharacter(*name) : companion;

@@ -135,7 +135,7 @@ TEST_F(LogFiles, FailedChartSaveClaimsNothingAndKeepsTheOldPair) {
 }
 
 TEST_F(LogFiles, OpenRestoresChartImageAndNotes) {
-    std::ofstream(dir + "/run1.KVL") << "RECORDS";
+    std::ofstream(dir + "/run1.KVL") << "RECORDS: 24 bytes long..";
     std::ofstream(dir + "/run1.KVV", std::ios::binary) << image() << "\r\nnote one\r\nnote two\r\nnote three\r\n";
     prompts.answers = {dir + "/run1.KVL"};
     core.ValuesSource = "ecu";
@@ -143,7 +143,7 @@ TEST_F(LogFiles, OpenRestoresChartImageAndNotes) {
     EXPECT_EQ(prompts.proposed[0], "*.KVL");
     EXPECT_EQ(core.ValuesSource, "pcdisk");
     EXPECT_EQ(chart.clears, 1);
-    EXPECT_EQ(chart.records, "RECORDS");
+    EXPECT_EQ(chart.records, "RECORDS: 24 bytes long..");
     EXPECT_EQ(core.ValuesText, image());
     ASSERT_TRUE(core.out.notes.has_value());
     EXPECT_EQ(*core.out.notes, (std::vector<std::string>{"note one", "note two", "note three"}));

@@ -45,6 +45,17 @@ const CommandText kCommandTexts[] = {
      "channel ranges come from the log's values file (--values, or the .KVV beside\n"
      "FILE.KVL; the design ranges when there is none). A log cut short while it was being\n"
      "written is read up to its last whole record, with a warning. -o - is standard output.\n"},
+    {"log",
+     "Logs without the window: checks it can write NAME, opens COMn, fetches the values\n"
+     "image and polls, recording the eight chart channels every 100 ms while fresh live\n"
+     "records arrive. A gap (a silent ECU, a device gone) gets separator records and a line\n"
+     "on stderr with its start and length; a device that goes away is reopened once a\n"
+     "second until it is back. Samples go to NAME.KVL.partial as they come (a killed run\n"
+     "keeps them: rename it to NAME.KVL) and NAME.KVV gets the image as it arrives; the end\n"
+     "renames the first to NAME.KVL. Ctrl-C ends early and saves. Status 0 when the run\n"
+     "ends with the link up, 1 when the device is gone or the ECU silent at the end.\n"
+     "--interval MS is the data interval (default 45; 0: poll again as soon as a record is\n"
+     "decoded). --records FILE.csv writes every good live record with its arrival time.\n"},
 };
 
 const char kNames[] =
