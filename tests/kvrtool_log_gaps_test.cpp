@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
+#include <sstream>
 #include <memory>
 #include <thread>
 
@@ -137,6 +139,38 @@ TEST(KvrtoolLogGaps, AnUnwritableOutputFailsAtOnceWithoutOpeningThePort) {
               std::string::npos)
         << r.err;
     EXPECT_EQ(r.err.find("logging COM3"), std::string::npos) << "the port was never opened";
+}
+
+TEST(KvrtoolLogFullRate, IntervalZeroPollsAsFastAsTheEcuAnswersAndRecordsEveryRecord) {
+    const std::string dir = scratchDir(), name = dir + "/fast", csv = dir + "/records.csv";
+    SimProcess sim({"--setup-every", "0"});
+    PortEnvironment env({{3, sim.device()}});
+    const ToolResult r = runTool(
+        {"log", "--port", "COM3", "--seconds", "4", "-o", name, "--interval", "0", "--records", csv}, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream rows(readWholeFile(csv));
+    std::string line;
+    std::getline(rows, line);
+    EXPECT_EQ(line.rfind("time,rpm (1/min),map (", 0), 0u) << line;
+    int count = 0;
+    while (std::getline(rows, line)) {
+        ++count;
+        EXPECT_EQ(std::count(line.begin(), line.end(), ','), 10) << line;
+        EXPECT_EQ(line[4], '-') << "an ISO date first: " << line;
+    }
+    // The window's tick allows 25 a second; the line allows about 85. About
+    // 3 s of polling after the image: well over the tick's 75 even on a busy machine.
+    EXPECT_GT(count, 110) << r.err;
+    // The chart still samples every 100 ms.
+    EXPECT_LT(readRecords(name + ".KVL").size(), 45u);
+}
+
+TEST(KvrtoolLogFullRate, BadIntervalsAreUsageErrors) {
+    const std::string dir = scratchDir();
+    for (const char* bad : {"-1", "10000", "abc", "45ms", ""}) {
+        const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "1", "-o", dir + "/x", "--interval", bad}, dir);
+        EXPECT_EQ(r.status, 2) << bad;
+    }
 }
 
 }  // namespace

@@ -38,28 +38,28 @@ void PacedPty::hangUp() {
 std::string PacedPty::service(int waitMs, double now) {
     std::string in;
     if (master_ < 0) return in;
-    struct pollfd p {master_, POLLIN, 0};
-    if (::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN)) {
-        char buf[512];
-        ssize_t n;
-        while ((n = ::read(master_, buf, sizeof buf)) > 0) in.append(buf, static_cast<size_t>(n));
-    }
-    // Pace the output: the line carries bytesPerSecond_, no faster, and a
-    // quiet spell does not bank up a burst.
+    // Output first, so an answer queued since the last call starts at once,
+    // as a UART starts sending the moment its idle line is given a byte.
+    // The line carries bytesPerSecond_, no faster, and a quiet spell does
+    // not bank up a burst.
     if (lastService_ >= 0) credit_ += (now - lastService_) * bytesPerSecond_;
     lastService_ = now;
-    if (pending_.empty()) {
-        credit_ = std::min(credit_, 1.0);
-        return in;
-    }
+    if (pending_.empty()) credit_ = std::min(credit_, 1.0);
     const size_t allowed = std::min(pending_.size(), static_cast<size_t>(credit_));
     if (allowed > 0) {
-        ssize_t n = ::write(master_, pending_.data(), allowed);
+        const ssize_t n = ::write(master_, pending_.data(), allowed);
         if (n > 0) {
             pending_.erase(0, static_cast<size_t>(n));
             credit_ -= static_cast<double>(n);
             written_ += static_cast<uint64_t>(n);
         }
+    }
+    // While bytes wait to go out, wake often enough to keep the pace smooth.
+    struct pollfd p {master_, POLLIN, 0};
+    if (::poll(&p, 1, pending_.empty() ? waitMs : std::min(waitMs, 1)) > 0 && (p.revents & POLLIN)) {
+        char buf[512];
+        ssize_t n;
+        while ((n = ::read(master_, buf, sizeof buf)) > 0) in.append(buf, static_cast<size_t>(n));
     }
     return in;
 }

@@ -43,6 +43,8 @@ constexpr Ms kProgressInterval{1000};
 // The longest the loop sleeps, so a stop request is seen promptly even if
 // its signal lands just before a sleep starts.
 constexpr Ms kMaxSleep{50};
+// With --interval 0, how long an unanswered poll waits before the next.
+constexpr Ms kByteDrivenRepoll{200};
 // The journal's suffix while the run goes on; a normal end renames it.
 const char kPartialSuffix[] = ".partial";
 
@@ -176,7 +178,9 @@ public:
             if (now >= deadline) break;
             if (now >= nextTick || (byteDriven() && port_.rxQue(core_.PortNumber) > 0)) {
                 tick(now);
-                nextTick = now + Ms(std::max(core_.out.Timer1Interval, 1));
+                // Driven by the bytes, the timer only re-polls an ECU that
+                // missed a poll; otherwise it runs at the link's interval.
+                nextTick = now + (byteDriven() ? kByteDrivenRepoll : Ms(std::max(core_.out.Timer1Interval, 1)));
             }
             watchLink(now);
             if (recorder_.StartRecording() && now >= nextSample_) {
