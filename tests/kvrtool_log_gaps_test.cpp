@@ -126,6 +126,12 @@ TEST(KvrtoolLogGaps, AKilledRunLeavesItsSamplesOnDisk) {
     std::string error;
     ASSERT_TRUE(kvr::readValuesFile(name + ".KVV", values, error)) << error;
     EXPECT_EQ(values.valuesText, kvrsim::defaultValuesImage()) << "the image is written as it arrives";
+
+    // A new run under the same name leaves the killed run's samples alone.
+    const ToolResult again = runTool({"log", "--port", "COM3", "--seconds", "2", "-o", name}, dir);
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("holds the samples of an earlier run"), std::string::npos) << again.err;
+    EXPECT_EQ(readRecords(name + ".KVL.partial").size(), records.size());
 }
 
 TEST(KvrtoolLogGaps, AnUnwritableOutputFailsAtOnceWithoutOpeningThePort) {

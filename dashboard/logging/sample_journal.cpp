@@ -33,13 +33,19 @@ SampleJournal::~SampleJournal() { close(); }
 
 bool SampleJournal::open(const std::string& path, std::string& error) {
     close();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Emptied only once locked, so a journal another run is writing is never cut.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         error = path + ": " + std::strerror(errno);
         return false;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         error = path + ": in use by another run";
+        ::close(fd);
+        return false;
+    }
+    if (::ftruncate(fd, 0) != 0) {
+        error = path + ": " + std::strerror(errno);
         ::close(fd);
         return false;
     }

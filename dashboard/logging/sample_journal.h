@@ -24,7 +24,7 @@ public:
     SampleJournal(const SampleJournal&) = delete;
     SampleJournal& operator=(const SampleJournal&) = delete;
 
-    // Creates the file empty (replacing one of that name) and holds an
+    // Creates the file empty (emptying one of that name) and holds an
     // exclusive lock on it while open, so another run can tell a live
     // journal from one left behind. False, with the reason, on failure.
     bool open(const std::string& path, std::string& error);

@@ -5,6 +5,7 @@
 // go to disk as they are taken, so a killed run keeps its log; a device
 // that goes away is reopened when it comes back, and each gap is marked.
 #include <poll.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -300,8 +301,18 @@ private:
 // Creates the output files before anything else, so a folder that cannot be
 // written to fails at once rather than after the whole run.
 bool prepareOutput(const std::string& name, kvr::SampleJournal& journal) {
+    const std::string partial = name + ".KVL" + kPartialSuffix;
+    // The samples of an earlier run that was killed are never overwritten.
+    struct stat st {};
+    if (::stat(partial.c_str(), &st) == 0 && st.st_size > 0) {
+        std::fprintf(stderr,
+                     "kvrtool log: %s holds the samples of an earlier run that was cut short: rename it to %s.KVL "
+                     "to keep them, or remove it\n",
+                     partial.c_str(), name.c_str());
+        return false;
+    }
     std::string error;
-    if (!journal.open(name + ".KVL" + kPartialSuffix, error)) {
+    if (!journal.open(partial, error)) {
         std::fprintf(stderr, "kvrtool log: cannot write the log: %s\n", error.c_str());
         return false;
     }
