@@ -16,6 +16,8 @@
  *        COM65..COM96 -> /dev/ttyACM0..31
  *      and no device for higher numbers.
  * The file is read at every open, so an edit counts from the next SioReset.
+ * $TOLK_DEVICE_ROOT and $TOLK_SYSFS_ROOT, when set, stand for /dev and /sys
+ * (the table, bare names and the device list), for tests.
  * Valid port numbers are 0..255; -1 addresses the open defaults in SioReset,
  * SioBaud and SioParms.
  *
