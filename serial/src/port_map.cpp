@@ -1,5 +1,7 @@
 #include "port_map.h"
 
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,11 +111,15 @@ bool mapLookup(int com, char* device, size_t size) {
 }
 
 int mapWrite(int com, const std::string& device, const std::string& note, bool exclusive) {
-    const std::string path = userMapPath();
+    std::string path = userMapPath();
     if (path.empty()) {
         errno = ENOENT;
         return -1;
     }
+    // A map file that is a link (kept with the user's other settings) stays
+    // one: the new text replaces the file it leads to.
+    char real[PATH_MAX];
+    if (::realpath(path.c_str(), real) != nullptr) path = real;
     for (char c : device + note) {
         if (std::iscntrl(static_cast<unsigned char>(c))) {
             errno = EINVAL;  // one entry is one line

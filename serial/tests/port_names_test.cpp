@@ -132,6 +132,18 @@ TEST_F(PortNames, AssignKeepsTheRestOfTheFile) {
     EXPECT_EQ(folders.readMap(), "# my ports\n# the ECU\nCOM3=/dev/nine\n");
 }
 
+TEST_F(PortNames, AssignKeepsAMapFileThatIsALink) {
+    const std::string kept = folders.root() + "/dotfiles-ports.conf";
+    DeviceFolders::write(kept, "COM2=/dev/two\n");
+    folders.writeMap("");
+    ::unlink(folders.mapFile().c_str());
+    ASSERT_EQ(::symlink(kept.c_str(), folders.mapFile().c_str()), 0);
+    ASSERT_EQ(SioPortAssign(2, "/dev/three"), 1);
+    char target[512] = "";
+    EXPECT_GT(::readlink(folders.mapFile().c_str(), target, sizeof target - 1), 0) << "still a link";
+    EXPECT_EQ(folders.readMap(), "COM2=/dev/two\nCOM3=/dev/three\n");
+}
+
 TEST_F(PortNames, AssignFailureIsReportedAndLeavesTheFile) {
     folders.writeMap("COM2=/dev/two\n");
     ::setenv("TOLK_PORTS_FILE", (folders.root() + "/config/tolk/ports.conf/inside-a-file").c_str(), 1);
