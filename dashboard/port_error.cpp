@@ -9,18 +9,18 @@ namespace kvr {
 
 std::string portOpenHint(int osError) {
     switch (osError) {
-    case EACCES:
-    case EPERM:
-        return "join the dialout group (sudo usermod -aG dialout $USER, then log in again), "
-               "or install the udev rule from the README";
-    case EBUSY:
-        return "another program has the port open";
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-        return "is it plugged in? kvrtool ports --devices lists the devices present";
-    default:
-        return std::string();
+        case EACCES:
+        case EPERM:
+            return "join the dialout group (sudo usermod -aG dialout $USER, then log in again), "
+                   "or install the udev rule from the README";
+        case EBUSY:
+            return "another program has the port open";
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return "is it plugged in? kvrtool ports --devices lists the devices present";
+        default:
+            return std::string();
     }
 }
 

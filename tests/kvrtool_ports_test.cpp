@@ -11,7 +11,8 @@ namespace {
 class KvrtoolPorts : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (int com = 1; com <= 40; ++com) ::unsetenv(("TOLK_COM" + std::to_string(com)).c_str());
+        for (int com = 1; com <= 40; ++com)
+            ::unsetenv(("TOLK_COM" + std::to_string(com)).c_str());
         pty = &folders.addDevice("ttyACM0", "usb-Acme_Widget_42-if00");
         folders.addUsbInfo("ttyACM0", "2341", "0043", "Acme", "Widget Uno");
     }
@@ -32,15 +33,34 @@ TEST_F(KvrtoolPorts, ScanGivesTheAdapterAPortAndNamesIt) {
     const ToolResult r = run({"ports"});
     EXPECT_EQ(r.status, 0) << r.err;
     const std::string resolved = pty->path();
-    const std::string expectedTail = "There are 1 Com ports available\n"
-                                     "COM1 is now " + byId() + " (port map " + folders.mapFile() + ")\n"
-                                     "COM1: " + byId() + " (" + resolved + ")\n";
+    const std::string expectedTail =
+        "There are 1 Com ports available\n"
+        "COM1 is now " +
+        byId() + " (port map " + folders.mapFile() +
+        ")\n"
+        "COM1: " +
+        byId() + " (" + resolved + ")\n";
     ASSERT_GE(r.out.size(), expectedTail.size());
     EXPECT_EQ(r.out.substr(r.out.size() - expectedTail.size()), expectedTail);
     EXPECT_EQ(r.out.rfind("COM PORT 1 AVAILABLE 1\n", 0), 0u);
     EXPECT_NE(folders.readMap().find("\nCOM1=" + byId() + "\n"), std::string::npos);
 
     EXPECT_EQ(run({"ports", "--devices"}).out.find("\tCOM1\t"), folders.dev().size() + 8);
+}
+
+TEST_F(KvrtoolPorts, ScanSaysWhenNoPortIsLeft) {
+    for (int com = 1; com <= 40; ++com)
+        ::setenv(("TOLK_COM" + std::to_string(com)).c_str(), "/dev/kvr-test-none", 1);
+    const ToolResult r = run({"ports"});
+    for (int com = 1; com <= 40; ++com)
+        ::unsetenv(("TOLK_COM" + std::to_string(com)).c_str());
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string tail = "There are 0 Com ports available\n" + folders.dev() +
+                             "/ttyACM0 has no port in COM1..COM40: all are taken; free one in the port map " +
+                             folders.mapFile() + "\n";
+    ASSERT_GE(r.out.size(), tail.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+    EXPECT_EQ(folders.readMap(), "");
 }
 
 TEST_F(KvrtoolPorts, AssignWritesTheMapFile) {
@@ -56,8 +76,11 @@ TEST_F(KvrtoolPorts, AssignWritesTheMapFile) {
 
 TEST_F(KvrtoolPorts, BadUsageAndUnwritableMap) {
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"ports", "--assign", "COM0", "/dev/x"}, {"ports", "--assign", "COM257", "/dev/x"},
-          {"ports", "--assign", "com5", "/dev/x"}, {"ports", "--assign", "COM5"}, {"ports", "--bogus"},
+         {std::vector<std::string>{"ports", "--assign", "COM0", "/dev/x"},
+          {"ports", "--assign", "COM257", "/dev/x"},
+          {"ports", "--assign", "com5", "/dev/x"},
+          {"ports", "--assign", "COM5"},
+          {"ports", "--bogus"},
           {"ports", "--assign", "COM5", ""}}) {
         SCOPED_TRACE(args.back());
         const ToolResult r = run(args);

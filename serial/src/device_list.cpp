@@ -45,7 +45,8 @@ std::string readLine(const std::string& path) {
         if (std::fgets(buf, sizeof buf, f) != nullptr) text = buf;
         std::fclose(f);
     }
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
     return text;
 }
 
@@ -177,7 +178,8 @@ int assignNewDevices(int ports, std::vector<Device>* assigned) {
     // table's device for it is present.
     std::vector<bool> taken(static_cast<size_t>(ports), false);
     std::vector<std::string> present;
-    for (const Device& d : devices) present.push_back(resolvedPath(d.path));
+    for (const Device& d : devices)
+        present.push_back(resolvedPath(d.path));
     for (int p = 0; p < ports; ++p) {
         const NameSource source = deviceSource(p, path, sizeof path);
         if (source == NameSource::Environment || source == NameSource::MapFile) {
@@ -191,8 +193,8 @@ int assignNewDevices(int ports, std::vector<Device>* assigned) {
         NameSource source = NameSource::None;
         if (d.port >= 0) source = deviceSource(d.port, path, sizeof path);
         const bool reachable = d.port >= 0 && d.port < ports;
-        if (reachable && source != NameSource::Table) continue;     // named on purpose
-        if (reachable && d.byId.empty()) continue;                  // the table is stable for it
+        if (reachable && source != NameSource::Table) continue;  // named on purpose
+        if (reachable && d.byId.empty()) continue;               // the table is stable for it
         int chosen = -1;
         if (reachable && source == NameSource::Table) {
             chosen = d.port;  // keep the number it has, now tied to the adapter

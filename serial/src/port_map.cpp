@@ -5,12 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 namespace tolk {
@@ -24,7 +24,8 @@ std::string envOr(const char* name, const char* fallback) {
 }
 
 const char* skipSpace(const char* p) {
-    while (*p == ' ' || *p == '\t') ++p;
+    while (*p == ' ' || *p == '\t')
+        ++p;
     return p;
 }
 
@@ -77,7 +78,8 @@ std::string userMapPath() {
 }
 
 std::string systemMapPath() {
-    if (const char* file = std::getenv("TOLK_PORTS_FILE"); file != nullptr && *file != '\0') return std::string();
+    if (const char* file = std::getenv("TOLK_PORTS_FILE"); file != nullptr && *file != '\0')
+        return std::string();
     return "/etc/tolk/ports.conf";
 }
 
@@ -95,7 +97,8 @@ bool parseMapLine(const char* line, int* com, char* device, size_t size) {
     if (*p++ != '=') return false;
     p = skipSpace(p);
     const char* end = p + std::strlen(p);
-    while (end > p && std::isspace(static_cast<unsigned char>(end[-1]))) --end;
+    while (end > p && std::isspace(static_cast<unsigned char>(end[-1])))
+        --end;
     if (end == p) return false;
     for (const char* q = p; q < end; ++q)
         if (std::iscntrl(static_cast<unsigned char>(*q))) return false;
@@ -156,7 +159,8 @@ int mapWrite(int com, const std::string& device, const std::string& note, bool e
     char named[1024];
     // The new device as a map line would give it, to compare with the others.
     int unused = 0;
-    const bool givesName = !device.empty() && parseMapLine(("COM1=" + device).c_str(), &unused, named, sizeof named);
+    const bool givesName =
+        !device.empty() && parseMapLine(("COM1=" + device).c_str(), &unused, named, sizeof named);
     for (const std::string& line : lines) {
         int n = 0;
         if (!parseMapLine(line.c_str(), &n, scratch, sizeof scratch)) {
@@ -182,7 +186,8 @@ int mapWrite(int com, const std::string& device, const std::string& note, bool e
     const std::string temp = path + ".new";
     FILE* f = std::fopen(temp.c_str(), "we");
     if (f == nullptr) return -1;
-    for (const std::string& line : out) std::fprintf(f, "%s\n", line.c_str());
+    for (const std::string& line : out)
+        std::fprintf(f, "%s\n", line.c_str());
     const bool flushed = std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
     const int err = errno;
     if (std::fclose(f) != 0 || !flushed) {

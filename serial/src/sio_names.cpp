@@ -70,7 +70,8 @@ TOLK_API int SioPortAssign(int port, const char* device) {
 
 TOLK_API int SioDeviceList(SioDeviceInfo* list, int max) {
     const std::vector<Device> devices = listDevices();
-    for (int i = 0; i < max && list != nullptr && i < static_cast<int>(devices.size()); ++i) fill(&list[i], devices[i]);
+    for (int i = 0; i < max && list != nullptr && i < static_cast<int>(devices.size()); ++i)
+        fill(&list[i], devices[i]);
     return static_cast<int>(devices.size());
 }
 
@@ -78,7 +79,8 @@ TOLK_API int SioDeviceAssignNew(int ports, SioDeviceInfo* assigned, int max) {
     if (ports < 1 || ports > kPortCount) return SIO_E_RANGE;
     std::vector<Device> given;
     const int result = assignNewDevices(ports, &given);
-    for (int i = 0; i < max && assigned != nullptr && i < static_cast<int>(given.size()); ++i) fill(&assigned[i], given[i]);
+    for (int i = 0; i < max && assigned != nullptr && i < static_cast<int>(given.size()); ++i)
+        fill(&assigned[i], given[i]);
     if (result != 0) return osFailure();
     return static_cast<int>(given.size());
 }

@@ -78,7 +78,8 @@ public:
     // Moves a node to another name (an adapter plugged in again), keeping its
     // by-id link pointing at it.
     void renameDevice(const std::string& from, const std::string& to, const std::string& byId) {
-        if (::rename((dev() + "/" + from).c_str(), (dev() + "/" + to).c_str()) != 0) throw std::runtime_error("rename");
+        if (::rename((dev() + "/" + from).c_str(), (dev() + "/" + to).c_str()) != 0)
+            throw std::runtime_error("rename");
         const std::string link = dev() + "/serial/by-id/" + byId;
         ::unlink(link.c_str());
         this->link("../../" + to, link);
@@ -94,9 +95,7 @@ public:
         s << in.rdbuf();
         return s.str();
     }
-    static void write(const std::string& path, const std::string& text) {
-        std::ofstream(path) << text;
-    }
+    static void write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 private:
     static void link(const std::string& target, const std::string& path) {

@@ -79,7 +79,8 @@ void expectSame(const struct termios& want, const struct termios& got) {
     EXPECT_EQ(want.c_oflag, got.c_oflag);
     EXPECT_EQ(want.c_cflag, got.c_cflag);
     EXPECT_EQ(want.c_lflag, got.c_lflag);
-    for (int i = 0; i < NCCS; ++i) EXPECT_EQ(want.c_cc[i], got.c_cc[i]) << "c_cc[" << i << "]";
+    for (int i = 0; i < NCCS; ++i)
+        EXPECT_EQ(want.c_cc[i], got.c_cc[i]) << "c_cc[" << i << "]";
     EXPECT_EQ(::cfgetospeed(&want), ::cfgetospeed(&got));
     EXPECT_EQ(::cfgetispeed(&want), ::cfgetispeed(&got));
 }

@@ -58,22 +58,23 @@ TEST_F(PortNames, EnvironmentOverFileOverTable) {
 
 TEST_F(PortNames, FileSyntaxCommentsAndBadLines) {
     std::string longLine = "COM11=/" + std::string(3000, 'x') + "\n";
-    folders.writeMap("# a comment\n"
-                     "# COM4=/dev/commented-out\n"
-                     "\n"
-                     "  com4 =  /dev/spaced \t\r\n"
-                     "COM5=ttyACM7\n"
-                     "COM6=/dev/first\nCOM6=/dev/second\n"
-                     "COM07=/dev/leading-zero\n"
-                     "COM0=/dev/zero\n"
-                     "COM257=/dev/too-high\n"
-                     "COM8 /dev/no-equals\n"
-                     "COM9=\n"
-                     "COMX=/dev/not-a-number\n"
-                     "garbage\n" +
-                     longLine +
-                     "COM12=/dev/after-the-long-line\n"
-                     "COM256=/dev/last-port");
+    folders.writeMap(
+        "# a comment\n"
+        "# COM4=/dev/commented-out\n"
+        "\n"
+        "  com4 =  /dev/spaced \t\r\n"
+        "COM5=ttyACM7\n"
+        "COM6=/dev/first\nCOM6=/dev/second\n"
+        "COM07=/dev/leading-zero\n"
+        "COM0=/dev/zero\n"
+        "COM257=/dev/too-high\n"
+        "COM8 /dev/no-equals\n"
+        "COM9=\n"
+        "COMX=/dev/not-a-number\n"
+        "garbage\n" +
+        longLine +
+        "COM12=/dev/after-the-long-line\n"
+        "COM256=/dev/last-port");
     EXPECT_EQ(nameOf(3).path, "/dev/spaced");
     EXPECT_EQ(nameOf(4).path, folders.dev() + "/ttyACM7") << "a bare name is under the device folder";
     EXPECT_EQ(nameOf(5).path, "/dev/second") << "the last line for a port counts";
@@ -195,7 +196,8 @@ TEST_F(PortNames, ListsDevicesWithTheirNamesAndPorts) {
     EXPECT_EQ(std::string(list[3].product), "Widget Uno");
 
     // A map entry by its by-id name finds it too, and the lowest port counts.
-    folders.writeMap("COM70=/dev/elsewhere\nCOM7=" + folders.dev() + "/serial/by-id/usb-Acme_Widget_42-if00\n");
+    folders.writeMap("COM70=/dev/elsewhere\nCOM7=" + folders.dev() +
+                     "/serial/by-id/usb-Acme_Widget_42-if00\n");
     EXPECT_EQ(devices()[3].port, 6);
 }
 
@@ -208,7 +210,7 @@ TEST_F(PortNames, ScanGivesUnreachableAndUsbDevicesAPortOnce) {
     folders.addDevice("ttyUSB0", "usb-FTDI_FT232R_A1-if00-port0");
     folders.addDevice("ttyACM0", "usb-Acme_Widget_42-if00");
     folders.addUsbInfo("ttyACM0", "2341", "0043", "Acme", "Widget Uno");
-    folders.addDevice("ttyACM1");  // no by-id name
+    folders.addDevice("ttyACM1");                // no by-id name
     ::setenv("TOLK_COM2", "/dev/somewhere", 1);  // COM2 is the environment's
 
     SioDeviceInfo given[8];
@@ -225,7 +227,8 @@ TEST_F(PortNames, ScanGivesUnreachableAndUsbDevicesAPortOnce) {
     EXPECT_EQ(nameOf(3).path, folders.dev() + "/serial/by-id/usb-Acme_Widget_42-if00");
     EXPECT_EQ(nameOf(4).path, folders.dev() + "/ttyACM1");
     const std::string map = folders.readMap();
-    EXPECT_NE(map.find("# COM4: Acme Widget Uno (2341:0043), " + folders.dev() + "/ttyACM0, given a port by the port scan on "),
+    EXPECT_NE(map.find("# COM4: Acme Widget Uno (2341:0043), " + folders.dev() +
+                       "/ttyACM0, given a port by the port scan on "),
               std::string::npos)
         << map;
     EXPECT_EQ(nameOf(0).source, 3) << "a serial port with a UART keeps its table name";

@@ -39,7 +39,8 @@ int listDevices() {
         for (const char* part : {d.vendor, d.product})
             if (*part != '\0') what += (what.empty() ? "" : " ") + std::string(part);
         const std::string com = d.port >= 0 ? "COM" + std::to_string(d.port + 1) : std::string();
-        std::printf("%s\t%s\t%s\t%s\n", d.path, orDash(com).c_str(), orDash(d.byId).c_str(), orDash(what).c_str());
+        std::printf("%s\t%s\t%s\t%s\n", d.path, orDash(com).c_str(), orDash(d.byId).c_str(),
+                    orDash(what).c_str());
     }
     return 0;
 }
@@ -63,8 +64,8 @@ int assign(const std::string& comName, const std::string& device) {
     std::printf("%s\n", source == 2 ? (comName + "=" + written + " in " + file).c_str()
                                     : (comName + "=" + device + " in " + file).c_str());
     if (source == 1)
-        std::fprintf(stderr, "kvrtool ports: note: TOLK_%s is set and names %s while it is\n", comName.c_str(),
-                     written);
+        std::fprintf(stderr, "kvrtool ports: note: TOLK_%s is set and names %s while it is\n",
+                     comName.c_str(), written);
     struct stat st {};
     const std::string check = source == 2 ? std::string(written) : device;
     if (::stat(check.c_str(), &st) != 0)
@@ -84,7 +85,8 @@ int runPorts(const Args& args) {
     kvr::TolkSerialPort port;
     kvr::DashboardCore core(port);
     core.SCANCOMPORTS();
-    for (const auto& line : core.out.memoLines) std::printf("%s\n", line.c_str());
+    for (const auto& line : core.out.memoLines)
+        std::printf("%s\n", line.c_str());
     return 0;
 }
 
