@@ -39,14 +39,6 @@ std::vector<std::string> TolkSerialPort::assignNewDevices(int ports) {
         SioWinError(reason, sizeof reason);
         lines.push_back(std::string("cannot save new devices in the port map ") + file + ": " + reason);
     }
-    // Devices still out of the list's reach: every number was taken.
-    std::vector<SioDeviceInfo> present(64);
-    const int count = SioDeviceList(present.data(), static_cast<int>(present.size()));
-    for (int i = 0; i < count && i < static_cast<int>(present.size()); ++i) {
-        if (present[i].port >= 0 && present[i].port < ports) continue;
-        lines.push_back(std::string(present[i].path) + " has no port in COM1..COM" + std::to_string(ports) +
-                        ": all are taken; free one in the port map " + file);
-    }
     return lines;
 }
 
