@@ -3,9 +3,11 @@
 // core with it.
 #pragma once
 
+#include <cerrno>
 #include <deque>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "dashboard/serial_port.h"
 #include "tolk.h"
@@ -19,6 +21,10 @@ public:
     std::map<int, int> resetResults;  // port -> SioReset result; missing ports fail
     std::map<int, bool> open;
     int rxClears = 0;
+    std::map<int, std::string> devices;     // port -> the device it stands for
+    std::map<int, int> openErrors;          // port -> errno of its failed open
+    std::vector<std::string> newDeviceLines;  // what assignNewDevices tells
+    int lastError = 0;
 
     void feed(const std::string& bytes) { input.insert(input.end(), bytes.begin(), bytes.end()); }
     std::string takeWritten() {
@@ -29,6 +35,8 @@ public:
 
     int reset(int port, int, int) override {
         auto it = resetResults.find(port);
+        auto err = openErrors.find(port);
+        lastError = err != openErrors.end() ? err->second : ENOENT;
         if (it == resetResults.end()) return SIO_E_OS_ERROR;
         if (it->second >= 0) open[port] = true;
         return it->second;
@@ -64,6 +72,13 @@ public:
         written.append(data, static_cast<size_t>(count));
         return count;
     }
+
+    std::string deviceName(int port) override {
+        auto it = devices.find(port);
+        return it != devices.end() ? it->second : std::string();
+    }
+    int lastOsError() override { return lastError; }
+    std::vector<std::string> assignNewDevices(int) override { return newDeviceLines; }
 
 private:
     bool isOpen(int port) const {

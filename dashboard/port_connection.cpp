@@ -1,13 +1,33 @@
 // Finding the ports that can be opened, choosing, opening and closing the
 // ECU's port.
+#include <limits.h>
+#include <stdlib.h>
+
+#include <cerrno>
 #include <string>
+#include <vector>
 
 #include "dashboard/dashboard_core.h"
+#include "dashboard/port_error.h"
+#include "tolk.h"
 
 namespace kvr {
 
 constexpr int kScannedPorts = 40;  // COM1..COM40
 constexpr int kQueueSize = 8192;
+
+namespace {
+
+// "COM5: /dev/serial/by-id/usb-... (/dev/ttyUSB0)": the name the port has
+// and, when that is a link, the device it leads to.
+std::string deviceLine(int port, const std::string& device) {
+    std::string line = "COM" + std::to_string(port + 1) + ": " + device;
+    char real[PATH_MAX];
+    if (::realpath(device.c_str(), real) != nullptr && device != real) line += std::string(" (") + real + ")";
+    return line;
+}
+
+}  // namespace
 
 int portNumberFromName(const std::string& name) {
     for (int n = 1; n <= kScannedPorts; ++n) {
@@ -27,6 +47,10 @@ void DashboardCore::SCANCOMPORTS() {
     out.ComboBox1Items.clear();
     out.ComboBox1ItemIndex = -1;
     out.Timer1Enabled = false;
+    // Devices the list could not reach get a port in it first, so they are
+    // scanned with the rest.
+    const std::vector<std::string> assigned = port_.assignNewDevices(kScannedPorts);
+    std::vector<std::string> devices;
     for (int p = 0; p < kScannedPorts; ++p) {
         const int r = port_.reset(p, kQueueSize, kQueueSize);
         const std::string com = std::to_string(p + 1);
@@ -34,12 +58,22 @@ void DashboardCore::SCANCOMPORTS() {
             port_.rxClear(p);
             memo("COM PORT " + com + " AVAILABLE " + std::to_string(r));
             out.ComboBox1Items.push_back("COM" + com);
+            if (const std::string device = port_.deviceName(p); !device.empty())
+                devices.push_back(deviceLine(p, device));
         } else {
             memo("COM PORT " + com + " NOT AVAILABLE " + std::to_string(r));
+            // A device that is there but refused is worth a line; the many
+            // missing ones are not.
+            const int err = port_.lastOsError();
+            if (r == SIO_E_OS_ERROR && (err == EACCES || err == EPERM || err == EBUSY))
+                devices.push_back(portOpenMessage(p, port_.deviceName(p), r, err));
         }
         port_.done(p);
     }
     memo("There are " + std::to_string(out.ComboBox1Items.size()) + " Com ports available");
+    // The lines above keep their places; what the scan learnt follows them.
+    for (const std::string& line : assigned) memo(line);
+    for (const std::string& line : devices) memo(line);
     out.ComboBox1ItemIndex = static_cast<int>(out.ComboBox1Items.size()) - 1;
 }
 

@@ -3,6 +3,9 @@
 // window and kvrtool through the tolk library.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace kvr {
 
 class SerialPort {
@@ -17,6 +20,14 @@ public:
     virtual int getc(int port) = 0;
     virtual int putc(int port, unsigned char value) = 0;
     virtual int puts(int port, const char* data, int count) = 0;
+
+    // What the port scan tells beyond the results: the device a port stands
+    // for (empty when unknown), why the last open failed (an errno, 0 when
+    // unknown), and the lines that tell of devices just given a port below
+    // `ports` so the port list can reach them. Ports in memory have none.
+    virtual std::string deviceName(int) { return std::string(); }
+    virtual int lastOsError() { return 0; }
+    virtual std::vector<std::string> assignNewDevices(int) { return {}; }
 };
 
 // The real thing: the tolk library's Sio calls.
@@ -31,6 +42,9 @@ public:
     int getc(int port) override;
     int putc(int port, unsigned char value) override;
     int puts(int port, const char* data, int count) override;
+    std::string deviceName(int port) override;
+    int lastOsError() override;
+    std::vector<std::string> assignNewDevices(int ports) override;
 };
 
 }  // namespace kvr

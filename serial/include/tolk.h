@@ -1,13 +1,25 @@
 /*
  * tolk.h - numbered serial ports behind a flat C interface.
  *
- * Port n (counted from 0) is the device named for COM(n+1): the path in the
- * environment variable TOLK_COM<n+1> when it is set, otherwise
- *   COM1..COM32  -> /dev/ttyS0..31
- *   COM33..COM64 -> /dev/ttyUSB0..31
- *   COM65..COM96 -> /dev/ttyACM0..31
- * and no device for higher numbers. Valid port numbers are 0..255; -1 addresses
- * the open defaults in SioReset, SioBaud and SioParms.
+ * Port n (counted from 0) is the device named for COM(n+1), looked up in
+ * this order:
+ *   1. the path in the environment variable TOLK_COM<n+1> when it is set;
+ *   2. the port map file: a "COMn=DEVICE" line in the user's file,
+ *      $XDG_CONFIG_HOME/tolk/ports.conf (~/.config/tolk/ports.conf when
+ *      XDG_CONFIG_HOME is not set), then in /etc/tolk/ports.conf. Lines
+ *      starting with # are comments; the last line for a number counts; a
+ *      DEVICE without a leading '/' is a name under /dev. $TOLK_PORTS_FILE,
+ *      when set, names the one map file to use instead of both;
+ *   3. the built-in table:
+ *        COM1..COM32  -> /dev/ttyS0..31
+ *        COM33..COM64 -> /dev/ttyUSB0..31
+ *        COM65..COM96 -> /dev/ttyACM0..31
+ *      and no device for higher numbers.
+ * The file is read at every open, so an edit counts from the next SioReset.
+ * $TOLK_DEVICE_ROOT and $TOLK_SYSFS_ROOT, when set, stand for /dev and /sys
+ * (the table, bare names and the device list), for tests.
+ * Valid port numbers are 0..255; -1 addresses the open defaults in SioReset,
+ * SioBaud and SioParms.
  *
  * Every call returns a signed integer: 0 or more is a call-specific success,
  * a negative value is one of the SIO_E_* codes below. No call allocates memory
@@ -119,8 +131,10 @@ extern "C" {
  * With port -1: DTR-at-open := rxQueueSize & 1, RTS-at-open := txQueueSize & 1. */
 TOLK_API int SioReset(int port, int rxQueueSize, int txQueueSize);
 
-/* Closes the port, puts back the device's timing, releases the lock and wakes
- * any event waiter. 1 when closed, 0 when the OS close failed. */
+/* Closes the port, puts back the terminal settings the device had when
+ * SioReset opened it (all of them: modes, control characters and rate, so a
+ * serial console is left as it was found), releases the lock and wakes any
+ * event waiter. 1 when closed, 0 when the OS close failed. */
 TOLK_API int SioDone(int port);
 
 /* Sets the rate (a code 0..9 or a literal rate). 1 accepted, 0 refused.
@@ -352,6 +366,59 @@ TOLK_API int SioByteToShort(void *string);
  * character whose low byte is 0 ends it) with its terminator. Returns the
  * number of characters before it. SIO_E_BAD_ARG for NULL. */
 TOLK_API int SioShortToByte(void *string);
+
+/* --- Serial devices and port names (Linux) -------------------------------- */
+
+/* Writes the device path port stands for (see the top of this file) to
+ * buffer, cut to fit and always terminated. Returns where the name came from:
+ * 1 the environment, 2 the port map file, 3 the built-in table; 0 when the
+ * port has no device (buffer then holds ""). SIO_E_RANGE for a port outside
+ * 0..255, SIO_E_BAD_ARG for a NULL buffer or a size below 1. */
+TOLK_API int SioPortDevice(int port, char *buffer, int size);
+
+/* Writes the path of the user's port map file (the one SioPortAssign writes)
+ * to buffer, cut to fit and terminated. Returns its length, 0 when there is
+ * none (no HOME), SIO_E_BAD_ARG for a NULL buffer or a size below 1. */
+TOLK_API int SioPortMapFile(char *buffer, int size);
+
+/* Makes port stand for device in the user's port map file, keeping the file's
+ * other lines and comments; the file and its folder are made when missing. A
+ * device that has a name under /dev/serial/by-id is written by that name, so
+ * the port follows the adapter when it is plugged in again. device NULL or ""
+ * removes the port's entry. Returns 1; SIO_E_RANGE for a port outside 0..255;
+ * SIO_E_BAD_ARG for a device with control characters; SIO_E_OS_ERROR when the
+ * file cannot be written (see SioWinError). An open port keeps its device
+ * until it is opened again; TOLK_COM<n+1> still overrides the file. */
+TOLK_API int SioPortAssign(int port, const char *device);
+
+/* A serial device present on the machine. */
+typedef struct SioDeviceInfo {
+    char path[256];    /* the device node, e.g. "/dev/ttyUSB0" */
+    char byId[256];    /* its name under /dev/serial/by-id, or "" */
+    char usbId[16];    /* "vvvv:pppp" (USB vendor and product ids), or "" */
+    char vendor[64];   /* the maker's name the device reports, or "" */
+    char product[64];  /* the product name the device reports, or "" */
+    int port;          /* the lowest port (0..255) that stands for it, -1 none */
+} SioDeviceInfo;
+
+/* Lists the serial devices present: /dev/ttyS* that have a UART behind them,
+ * /dev/ttyUSB* and /dev/ttyACM*, in that order and by number. Fills up to max
+ * entries of list (list may be NULL when max is 0) and returns how many
+ * devices there are, which may be more than max. */
+TOLK_API int SioDeviceList(SioDeviceInfo *list, int max);
+
+/* Gives every device present a port below `ports` (1..256) in the user's
+ * port map file, when it has none there yet and the built-in table cannot be
+ * relied on for it: a device whose table port is `ports` or higher, and a USB
+ * device (one with a /dev/serial/by-id name, written by that name). A device
+ * keeps its table port when that is below `ports`; otherwise it takes the
+ * lowest port that neither the environment, nor the map file, nor a device
+ * present through the table claims. Each new entry gets a comment line
+ * saying what it is and when it was added. Fills up to max entries of
+ * assigned with the devices given a port (port set) and returns how many were
+ * given one; devices for which no port was free are left out. SIO_E_RANGE
+ * for `ports` outside 1..256, SIO_E_OS_ERROR when the file cannot be written. */
+TOLK_API int SioDeviceAssignNew(int ports, SioDeviceInfo *assigned, int max);
 
 #ifdef __cplusplus
 }

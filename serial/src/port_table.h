@@ -81,6 +81,7 @@ struct PortRecord {
     Timeouts timeouts;        // last set with SioSetTimeouts
     Timeouts deviceTimeouts;  // the timeouts reads and writes follow now
     struct termios openTermios {};  // the tty as found at open: base of every change
+    unsigned openTermiosRate = 0;   // its rate then, put back with it by SioDone
     uintptr_t notifyWindow = 0;
     uint32_t eventMask = 0;
     int32_t portIndex = 0;

@@ -103,8 +103,10 @@ TOLK_API int SioReset(int port, int rxQueueSize, int txQueueSize) {
 
     struct termios found {};
     unsigned foundRate = 0;
+    rec.openTermiosRate = 0;
     if (os().getAttr(fd, &found, &foundRate) != 0) return osFailure();
     rec.openTermios = found;
+    rec.openTermiosRate = foundRate;
     rec.savedTimeouts = rec.deviceTimeouts;
     LineSettings& settings = *rec.lineSettings;
     settingsFromTermios(found, foundRate, settings);
@@ -144,15 +146,13 @@ TOLK_API int SioDone(int port) {
     // The message thread, if any, ends by itself; it is not waited for.
     gate.messageThread.store(0);
 
-    // Put back the tty's own read timing and the timeouts it had before.
+    // Put back the terminal settings the tty had at open, all of them (a
+    // serial console the port scan opened must not stay raw at another
+    // rate), and the timeouts it had before.
     rec.deviceTimeouts = rec.savedTimeouts;
-    struct termios now {};
-    unsigned rate = 0;
-    if (!rec.hungUp && os().getAttr(rec.handle, &now, &rate) == 0) {
-        now.c_cc[VMIN] = rec.openTermios.c_cc[VMIN];
-        now.c_cc[VTIME] = rec.openTermios.c_cc[VTIME];
-        os().setAttr(rec.handle, &now, rate);
-    }
+    // Nothing to put back when the open failed before reading them.
+    if (!rec.hungUp && rec.openTermiosRate != 0) os().setAttr(rec.handle, &rec.openTermios, rec.openTermiosRate);
+    rec.openTermiosRate = 0;
 
     const int fd = rec.handle;
     rec.handle = -1;

@@ -18,7 +18,7 @@ int usageError(const char* name, const std::string& why) {
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = {
-        {"ports", "", runPorts},
+        {"ports", "[--devices | --assign COMn DEVICE]", runPorts},
         {"asm", "FILE.KVV [-o OUT]", runAsm},
         {"print", "FILE.KVV -o OUT.pdf [--title TEXT]", runPrint},
         {"sheets", "FILE.KVV", runSheets},
