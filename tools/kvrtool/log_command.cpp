@@ -25,6 +25,7 @@
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/logging/sample_journal.h"
+#include "dashboard/port_error.h"
 #include "live_records_csv.h"
 #include "tolk.h"
 #include "watched_port.h"
@@ -380,8 +381,7 @@ int runLog(const Args& args) {
     core.out.ComboBox1ItemIndex = 0;
     core.OpenCommportClick();
     if (!core.PortOpen) {
-        std::fprintf(stderr, "kvrtool log: cannot open %s: no such device or in use (SioReset returned %d)\n",
-                     com.c_str(), port.lastReset);
+        std::fprintf(stderr, "kvrtool log: %s\n", kvr::portOpenError(options.port, port.lastReset).c_str());
         journal.closeAndRemove();
         ::unlink((options.name + ".KVV").c_str());
         if (!options.records.empty()) records.remove();
