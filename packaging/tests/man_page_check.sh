@@ -21,7 +21,7 @@ options=$(grep -o -- '--[a-z0-9][a-z0-9-]*' <<<"$help" | sort -u)
 text=$(sed 's/\\-/-/g' "$page")
 missing=()
 for option in $options; do
-    grep -q -e "$option\\b" <<<"$text" || missing+=("$option")
+    grep -q -E -e "${option}([^a-z0-9-]|\$)" <<<"$text" || missing+=("$option")
 done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "FAIL: $page does not document: ${missing[*]}" >&2
