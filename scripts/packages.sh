@@ -10,8 +10,9 @@ TEST_PACKAGES=(qemu-user)
 DEMO_PACKAGES=(xvfb xdotool imagemagick)
 # The packaging tests validate the desktop entry (desktop-file-utils), the
 # metainfo (appstream) and the man pages (groff-base), and build the .deb, whose
-# dependencies dpkg-shlibdeps (dpkg-dev) works out.
-PACKAGING_PACKAGES=(desktop-file-utils appstream groff-base dpkg-dev)
+# dependencies dpkg-shlibdeps (dpkg-dev) works out from the binaries that `file`
+# finds.
+PACKAGING_PACKAGES=(desktop-file-utils appstream groff-base dpkg-dev file)
 
 install_missing() {
     local missing=()
