@@ -8,6 +8,11 @@ TEST_PACKAGES=(qemu-user)
 # The demo runs under Xvfb when there is no display, clicks with xdotool and
 # takes its screenshot with ImageMagick.
 DEMO_PACKAGES=(xvfb xdotool imagemagick)
+# The packaging tests validate the desktop entry (desktop-file-utils), the
+# metainfo (appstream) and the man pages (groff-base), and build the .deb, whose
+# dependencies dpkg-shlibdeps (dpkg-dev) works out from the binaries that `file`
+# finds.
+PACKAGING_PACKAGES=(desktop-file-utils appstream groff-base dpkg-dev file)
 
 install_missing() {
     local missing=()
