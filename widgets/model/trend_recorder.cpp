@@ -126,9 +126,13 @@ int64_t TrendRecorder::viewCapacity() const { return timeScale_.recordsStartingB
 void TrendRecorder::pageToNewest() {
     // A page is a whole number of grid columns, so the grid and the time
     // labels stay put while the view follows.
-    const int64_t page = timeScale_.pixelsPerRecord > 1 ? int64_t{gridXPixel_}
-                                                         : int64_t{gridXPixel_} * timeScale_.recordsPerColumn;
-    const int64_t behind = int64_t{store_.count()} - 1 - firstShown_ - viewCapacity() + 1;
+    const int64_t capacity = viewCapacity();
+    int64_t page = timeScale_.pixelsPerRecord > 1 ? int64_t{gridXPixel_}
+                                                   : int64_t{gridXPixel_} * timeScale_.recordsPerColumn;
+    // On a plot narrower than a page a whole page would jump past the
+    // newest record; a plot's worth keeps it in view.
+    if (page > capacity) page = capacity;
+    const int64_t behind = int64_t{store_.count()} - 1 - firstShown_ - capacity + 1;
     if (behind > 0) firstShown_ += static_cast<int>((behind + page - 1) / page * page);
 }
 
