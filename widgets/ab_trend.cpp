@@ -234,8 +234,7 @@ int TAbTrend::drawPlan() {
     if (plan.scroll > 0) scrollPlot(plan.scroll);
     if (plan.background && plan.backgroundFrom < plot_.width()) drawBackground(plan.backgroundFrom);
     if (plan.from <= plan.to) drawRecords(plan.from, plan.to);
-    // A column redrawn with a record more changes no more than new columns do.
-    if (plan.background && (plan.scroll > 0 || plan.backgroundFrom == 0)) return static_cast<int>(Drawn::everything);
+    if (plan.background) return static_cast<int>(Drawn::everything);
     return static_cast<int>(plan.from <= plan.to ? Drawn::newColumns : Drawn::nothing);
 }
 
@@ -328,6 +327,7 @@ void TAbTrend::drawRecords(int from, int to) {
     // of the plot after a page turn.
     QPolygon line;
     line.reserve(static_cast<int>(traces.size()) * 4 + 1);
+    QVector<QLine> segments;
     auto add = [&line](int x, int y) {
         if (line.isEmpty() || line.back() != QPoint(x, y)) line << QPoint(x, y);
     };
@@ -351,9 +351,14 @@ void TAbTrend::drawRecords(int from, int to) {
         p.setPen(QPen(fromRgb(ch.Color()), ch.PenWidth()));
         if (line.size() == 1) {
             p.drawPoint(line.front());
-        } else {
-            p.drawPolyline(line);
+            continue;
         }
+        // Separate segments rather than one polyline: a segment's pixels
+        // then depend on its own two ends only, so a line drawn a few
+        // records at a time comes out as the same line drawn at once.
+        segments.clear();
+        for (int i = 1; i < line.size(); ++i) segments.append(QLine(line[i - 1], line[i]));
+        p.drawLines(segments);
     }
 }
 

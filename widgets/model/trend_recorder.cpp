@@ -413,18 +413,10 @@ TrendDrawPlan TrendRecorder::nextDraw() {
     // The records of one column past the last are drawn too, so a line runs
     // right up to the plot's edge.
     const int last = static_cast<int>(std::min<int64_t>(store_.count() - 1, firstShown_ + viewCapacity() - 1));
+    // A column that already shows some of its records needs no redrawing
+    // when more come: the line goes on from the last one drawn, in the same
+    // column, and so still covers the column's lowest to highest value.
     plan.from = drawnFirst_ + drawnCount_;
-    if (plan.from <= last && drawnCount_ > 0) {
-        // A column that shows some of its records already is drawn again
-        // whole, so its low and high take the new records in.
-        const int64_t column = timeScale_.columnOf(drawnCount_);
-        const int64_t columnStart = timeScale_.recordAt(column);
-        if (columnStart < drawnCount_) {
-            plan.background = true;
-            plan.backgroundFrom = static_cast<int>(std::min<int64_t>(plan.backgroundFrom, column));
-            plan.from = drawnFirst_ + static_cast<int>(columnStart);
-        }
-    }
     plan.to = last;
     if (plan.from <= plan.to) drawnCount_ = plan.to - drawnFirst_ + 1;
     if (plan.background || plan.from <= plan.to) {

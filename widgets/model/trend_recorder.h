@@ -73,8 +73,7 @@ float readBackValue(const TSignalSettings& channel, uint16_t relativeDigit);
 // Which records the view must draw next: from..to inclusive (none when
 // from > to), after redrawing the background when `background` is set.
 // The background goes on the columns from `backgroundFrom` to the right
-// edge: all of them after a change, the ones a page turn uncovers, or,
-// with several records per column, the column that gets a record more.
+// edge: all of them after a change, or the ones a page turn uncovers.
 // When the view paged by whole grid columns, `scroll` > 0: the drawing so
 // far moves that many columns left first; the records still in view are
 // not drawn again.

@@ -337,3 +337,53 @@ TEST(TrendReference, FollowsItsRecordThroughBreaksTrimsAndZoom) {
 
 }  // namespace
 }  // namespace kvr
+
+namespace kvr {
+namespace {
+
+TEST(TrendDrawPlan, PagesByWholeGridColumnsAtOtherScalesToo) {
+    // 5 records a column: a page of 75 columns is 375 records.
+    Fixture f;
+    f.trend.setTimeZoomLevel(oneRecordPerColumnLevel() + 2, 0);
+    f.trend.nextDraw();
+    TrendDrawPlan plan;
+    for (int i = 0; i < 1005; ++i) {  // columns 0..200
+        f.trend.AddRecord();
+        plan = f.trend.nextDraw();
+        ASSERT_FALSE(plan.background) << "record " << i << ": more records in a column draw on";
+    }
+    f.trend.AddRecord();  // the record of column 201: the view pages
+    plan = f.trend.nextDraw();
+    EXPECT_EQ(f.trend.firstShown(), 375);
+    EXPECT_TRUE(plan.background);
+    EXPECT_EQ(plan.scroll, 75);
+    EXPECT_EQ(plan.backgroundFrom, 125);
+    EXPECT_EQ(plan.from, 375 + 125 * 5) << "what stayed in view is not drawn again";
+    EXPECT_EQ(plan.to, 1005);
+    EXPECT_EQ(f.trend.RecordInfo().LastDisplayedRec, 1005);
+
+    // 2 pixels a record: a page is 75 records, 150 columns.
+    Fixture g;
+    g.trend.setTimeZoomLevel(1, 0);
+    g.trend.nextDraw();
+    for (int i = 0; i < 101; ++i) {
+        g.trend.AddRecord();
+        plan = g.trend.nextDraw();
+    }
+    EXPECT_EQ(plan.from, 100);
+    g.trend.AddRecord();  // record 101 starts at column 202
+    plan = g.trend.nextDraw();
+    EXPECT_EQ(g.trend.firstShown(), 75);
+    EXPECT_EQ(plan.scroll, 150);
+    EXPECT_EQ(plan.backgroundFrom, 50);
+    EXPECT_EQ(plan.from, 75 + 25) << "records wholly left of column 50 stay drawn";
+
+    // A time zoom draws everything afresh.
+    g.trend.zoomTimeOut(0);
+    plan = g.trend.nextDraw();
+    EXPECT_EQ(plan.backgroundFrom, 0);
+    EXPECT_EQ(plan.scroll, 0);
+}
+
+}  // namespace
+}  // namespace kvr
