@@ -217,8 +217,12 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     LiveButton->setChecked(ABTrend1->following());
     ABTrend1->setHeaderWidgets(zoomBar, liveBar);
 
+    // The chart's own font a pixel smaller, so that even differences across
+    // whole channel ranges over a full store fit the chart's width.
     ReferenceLabel = new QLabel(kReferenceHint);
-    ReferenceLabel->setFont(page->font());
+    QFont referenceFont = ABTrend1->font();
+    referenceFont.setPixelSize(std::max(8, referenceFont.pixelSize() - 1));
+    ReferenceLabel->setFont(referenceFont);
     ReferenceLabel->setAccessibleName("Reference cursor read-out");
     ABTrend1->setFooterWidget(ReferenceLabel);
 
@@ -286,6 +290,7 @@ void LogChartTab::showReference() {
     const kvr::TrendRecorder& r = ABTrend1->recorder();
     if (!r.hasReference()) {
         ReferenceLabel->setText(kReferenceHint);
+        ReferenceLabel->setToolTip(QString());
         return;
     }
     const kvr::TVAtCursor ref = r.referenceValues();
@@ -295,7 +300,14 @@ void LogChartTab::showReference() {
         refValues[n - 1] = ref.valueCh(n);
         curValues[n - 1] = cur.valueCh(n);
     }
-    ReferenceLabel->setText(QString::fromStdString(kvr::referenceReadout(curValues, cur.Time, refValues, ref.Time)));
+    const QString line = QString::fromStdString(kvr::referenceReadout(curValues, cur.Time, refValues, ref.Time));
+    // Values far off their scales (digits below a channel's foot) can make
+    // the line longer than the chart is wide: it is cut with "..." then,
+    // and the whole of it is the label's tool tip.
+    const QFontMetrics fm(ReferenceLabel->font());
+    const bool fits = fm.horizontalAdvance(line) <= ReferenceLabel->width();
+    ReferenceLabel->setText(fits ? line : fm.elidedText(line, Qt::ElideRight, ReferenceLabel->width()));
+    ReferenceLabel->setToolTip(fits ? QString() : line);
 }
 
 void LogChartTab::showTimeScale() {
