@@ -214,6 +214,16 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     LiveButton = chartButton(liveBar, "Live", "Live",
                              "Follow the newest record (key End); pressed in while the chart follows");
     LiveButton->setCheckable(true);
+    // Pressed in and green while following: a plain pressed-in button is
+    // easy to miss.
+    connect(LiveButton, &QPushButton::toggled, this, [this](bool on) {
+        QPalette pal = LiveButton->parentWidget()->palette();
+        if (on) {
+            pal.setColor(QPalette::Button, QColor(0x2E, 0x7D, 0x32));
+            pal.setColor(QPalette::ButtonText, Qt::white);
+        }
+        LiveButton->setPalette(pal);
+    });
     LiveButton->setChecked(ABTrend1->following());
     ABTrend1->setHeaderWidgets(zoomBar, liveBar);
 

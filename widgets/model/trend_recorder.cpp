@@ -410,9 +410,10 @@ TrendDrawPlan TrendRecorder::nextDraw() {
             if (span != 0) pixelScales_[i] = kvr::pixelScale(plotSpan(), span);
         }
     }
-    // The records of one column past the last are drawn too, so a line runs
-    // right up to the plot's edge.
-    const int last = static_cast<int>(std::min<int64_t>(store_.count() - 1, firstShown_ + viewCapacity() - 1));
+    // The first record right of the last column is drawn too, so a line
+    // runs right up to the plot's edge.
+    const int last = static_cast<int>(
+        std::min<int64_t>(store_.count() - 1, firstShown_ + timeScale_.recordsStartingBefore(plotColumns_)));
     // A column that already shows some of its records needs no redrawing
     // when more come: the line goes on from the last one drawn, in the same
     // column, and so still covers the column's lowest to highest value.
