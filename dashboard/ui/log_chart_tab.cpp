@@ -151,6 +151,10 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     ABTrend1 = new TAbTrend(page);
     ABTrend1->setGeometry(0, 76, 870, 373);
     ABTrend1->setToolTip("LogChart");
+    ABTrend1->setAccessibleName("Log Chart");
+    ABTrend1->setAccessibleDescription(
+        "Left and Right move, + and - zoom the time axis, Home shows the oldest record, End follows the newest; "
+        "a click sets the reference cursor, Esc drops it");
     kvr::TrendRecorder& r = ABTrend1->recorder();
     for (int n = 1; n <= 8; ++n) {
         kvr::TChSettings& c = ABTrend1->channel(n);
