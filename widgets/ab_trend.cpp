@@ -26,6 +26,7 @@ constexpr int kScaleGap = 4;    // between a scale's texts and the plot
 constexpr int kSideMargin = 4;  // beside the plot where a scale is off
 constexpr int kMoveColumns = 100;  // one Left/Right key, as one "<<" or ">>" at one record per column
 constexpr int kWheelStep = 120;    // eighths of a degree: one notch of a usual wheel
+constexpr int kSeparatorTick = 4;  // rows of a separator's marks at the plot's edges
 
 QColor fromRgb(uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -305,8 +306,15 @@ void TAbTrend::drawRecords(int from, int to) {
     const std::vector<kvr::ColumnTrace> traces = kvr::traceColumns(store, first, scale, from, to);
     auto columnOf = [&](const kvr::ColumnTrace& t) { return static_cast<int>(t.column); };
 
-    // A column that holds a separator shows it at any zoom, so a break in
-    // the recording never disappears between the records around it.
+    // A column that holds a separator shows it at any zoom: a line under
+    // the data, and ticks at the plot's top and bottom edges over it, so a
+    // break still shows where many records share a column and their lines
+    // fill it, and no value under the line is hidden.
+    const int tick = std::min(kSeparatorTick, (span + 1) / 2);
+    auto ticks = [&](int column) {
+        p.fillRect(QRect(column, 0, recordWidth, tick), colorSeparator_);
+        p.fillRect(QRect(column, span + 1 - tick, recordWidth, tick), colorSeparator_);
+    };
     for (const kvr::ColumnTrace& t : traces) {
         if (t.separator) p.fillRect(QRect(columnOf(t), 0, recordWidth, span + 1), colorSeparator_);
     }
@@ -359,6 +367,18 @@ void TAbTrend::drawRecords(int from, int to) {
         segments.clear();
         for (int i = 1; i < line.size(); ++i) segments.append(QLine(line[i - 1], line[i]));
         p.drawLines(segments);
+    }
+
+    for (const kvr::ColumnTrace& t : traces) {
+        if (t.separator) ticks(columnOf(t));
+    }
+    // The line from the record before `from` crossed that record's column,
+    // drawn earlier: its ticks go on top again.
+    if (from > 0 && from - 1 < store.count()) {
+        const int64_t column = scale.columnOf(int64_t{from} - 1 - first);
+        const int columnStart = static_cast<int>(std::max<int64_t>(0, first + scale.recordAt(column)));
+        const std::vector<kvr::ColumnTrace> before = kvr::traceColumns(store, first, scale, columnStart, from - 1);
+        if (!before.empty() && before.back().separator) ticks(static_cast<int>(column));
     }
 }
 

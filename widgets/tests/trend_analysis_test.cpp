@@ -236,6 +236,44 @@ TEST(TrendChartDrawing, NoSpikeOrBreakDisappearsAtAnyScale) {
     }
 }
 
+TEST(TrendChartDrawing, ABreakShowsThroughAColumnFullOfLines) {
+    // Channel 1 swings between the foot and the top of its scale from one
+    // record to the next, so at 10 records a column every column is full
+    // of red from top to bottom.
+    Chart c;
+    for (int n = 2; n <= 8; ++n) c.trend.channel(n).setVisible(false);
+    for (int i = 0; i < 400; ++i) {
+        c.add(i % 2 ? 10000.0f : 0.0f);
+        if (i == 200) {
+            c.r().setStartRecording(true);
+            c.r().setStartRecording(false);
+        }
+    }
+    c.r().setTimeZoomLevel(kvr::oneRecordPerColumnLevel() + 3, 0);
+    const QImage& plot = c.trend.plotImage();
+    const int span = c.r().plotSpan();
+    const int breakColumn = 20;  // records 200..209 hold the five separators
+    ASSERT_TRUE(c.r().store().at(202).isSeparator());
+    EXPECT_EQ(plot.pixelColor(breakColumn, span / 2), QColor(Qt::red)) << "the data stays visible";
+    EXPECT_EQ(plot.pixelColor(breakColumn - 1, 0), QColor(Qt::red));
+    EXPECT_EQ(plot.pixelColor(breakColumn, 0), c.trend.ColorSeparator()) << "the break's mark at the top";
+    EXPECT_EQ(plot.pixelColor(breakColumn, span), c.trend.ColorSeparator()) << "and at the bottom";
+
+    // The same when the records come one by one after the break.
+    Chart d;
+    for (int n = 2; n <= 8; ++n) d.trend.channel(n).setVisible(false);
+    d.r().setTimeZoomLevel(kvr::oneRecordPerColumnLevel() + 3, 0);
+    for (int i = 0; i < 400; ++i) {
+        d.add(i % 2 ? 10000.0f : 0.0f);
+        if (i == 200) {
+            d.r().setStartRecording(true);
+            d.r().setStartRecording(false);
+        }
+    }
+    EXPECT_EQ(d.trend.plotImage().pixelColor(breakColumn, 0), d.trend.ColorSeparator());
+    EXPECT_EQ(d.trend.plotImage().pixelColor(breakColumn, span), d.trend.ColorSeparator());
+}
+
 // Pixels where two plot images differ, and the first of them.
 int differingPixels(const QImage& a, const QImage& b, QPoint& first) {
     int n = 0;
