@@ -498,7 +498,7 @@ bool TAbTrend::event(QEvent* event) {
         case QEvent::LayoutRequest:
             // A header control's size hint changed (a longer text).
             placeChildren();
-            return true;
+            return QWidget::event(event);
         default:
             return QWidget::event(event);
     }
