@@ -167,6 +167,11 @@ TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("Click the chart")) << "a hint until a reference is set";
 
+    // Right of the data before any record was read: the values the cursor
+    // holds, and no time, which it has none of yet.
+    QTest::mouseMove(&win.chart(), win.plotPoint(600));
+    EXPECT_TRUE(tab.Label5->text().endsWith(", DUTY= 0")) << tab.Label5->text().toStdString();
+
     QTest::mouseMove(&win.chart(), win.plotPoint(50));
     EXPECT_TRUE(tab.Label5->text().startsWith("RPM= 1500, MAP= ")) << tab.Label5->text().toStdString();
     EXPECT_TRUE(tab.Label5->text().endsWith(", TIME= 12:00:05.000")) << tab.Label5->text().toStdString();

@@ -296,7 +296,11 @@ void LogChartTab::ABTrend1NewCursorPos() {
     const kvr::TVAtCursor& v = ABTrend1->ValueAtCursor();
     const float values[8] = {v.ValueCh1, v.ValueCh2, v.ValueCh3, v.ValueCh4,
                              v.ValueCh5, v.ValueCh6, v.ValueCh7, v.ValueCh8};
-    Label5->setText(QString::fromStdString(kvr::cursorReadout(values, v.Time)));
+    // Until the cursor has read a record there is no time to show (its
+    // zero stamp is no separator's).
+    cursorHasRead_ = cursorHasRead_ || v.DataValid || v.RecordNo > 0 || v.Time != 0;
+    Label5->setText(QString::fromStdString(cursorHasRead_ ? kvr::cursorReadout(values, v.Time)
+                                                          : kvr::cursorReadout(values)));
     showReference();
 }
 

@@ -79,4 +79,5 @@ private:
     void showTimeScale();
 
     kvr::DashboardCore& core_;
+    bool cursorHasRead_ = false;  // the cursor has been over a record
 };
