@@ -1,7 +1,7 @@
 // The trend recorder as an analysis tool, offscreen: the chart keys, Ctrl
 // and the wheel, the reference cursor by mouse, the hint kept off the data,
-// and the plot at other time scales: no spike or break lost, and a drawing
-// built record by record equal to one drawn afresh.
+// and the plot at other time scales: a break seen through a column full of
+// lines, and a drawing built record by record equal to one drawn afresh.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -100,18 +100,10 @@ TEST(TrendChartKeys, MoveZoomJumpAndFollow) {
         c.add(1000);
         ASSERT_TRUE(c.newestInView()) << "following again, record " << i;
     }
-}
 
-TEST(TrendChartKeys, EscapeDropsTheReferenceAndOtherKeysPassOn) {
-    Chart c(300);
-    QSignalSpy references(&c.trend, &TAbTrend::referenceChanged);
-    QTest::mouseClick(&c.trend, Qt::LeftButton, Qt::NoModifier, c.plotPoint(120));
-    ASSERT_TRUE(c.r().hasReference());
-    EXPECT_EQ(c.r().referenceRecord(), 120);
+    ASSERT_TRUE(c.trend.setReferenceAt(10));
     QTest::keyClick(&c.trend, Qt::Key_Escape);
-    EXPECT_FALSE(c.r().hasReference());
-    EXPECT_EQ(references.count(), 2);
-
+    EXPECT_FALSE(c.r().hasReference()) << "Esc drops the reference";
     QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     QCoreApplication::sendEvent(&c.trend, &other);
     EXPECT_FALSE(other.isAccepted()) << "keys the chart has no use for go on to its parent";
@@ -137,6 +129,8 @@ TEST(TrendChartMouse, CtrlWheelZoomsRoundThePointerAndClicksSetTheReference) {
     c.wheel(at, 240, Qt::ControlModifier);
     EXPECT_EQ(c.r().timeScale().pixelsPerRecord, 2) << "two notches away zoom in twice";
     EXPECT_EQ(c.r().firstShown() + 300 / 2, underPointer);
+    c.moveMouse(at + QPoint(1, 0));
+    EXPECT_EQ(c.trend.ValueAtCursor().RecordNo, underPointer) << "a record is two columns wide";
 
     // A click marks the reference; the line shows where it is.
     QTest::mouseClick(&c.trend, Qt::LeftButton, Qt::NoModifier, c.plotPoint(101));
@@ -176,64 +170,6 @@ TEST(TrendChartHint, ShowsOverTheCaptionOnly) {
     help(c.plotPoint(150, 30));
     EXPECT_TRUE(hidden()) << "gone again over the data";
     EXPECT_TRUE(c.trend.plotRect().intersected(c.trend.captionRect()).isEmpty());
-}
-
-// The row of a channel-1 digit, and whether the plot shows red there.
-bool redAt(Chart& c, int column, uint16_t digit) {
-    return c.trend.plotImage().pixelColor(column, c.r().channelRow(1, digit)) == QColor(Qt::red);
-}
-
-TEST(TrendChartDrawing, NoSpikeOrBreakDisappearsAtAnyScale) {
-    // A flat line with one-record spikes to the top and the foot of the
-    // scale, and a break, at places no column boundary favours.
-    Chart c;
-    for (int n = 2; n <= 8; ++n) c.trend.channel(n).setVisible(false);
-    const std::vector<int> spikes = {137, 611, 1201, 2999, 3333, 4444};
-    for (int i = 0; i < 5000; ++i) {
-        const bool spike = std::find(spikes.begin(), spikes.end(), i) != spikes.end();
-        c.add(spike ? (i % 2 ? 9000.0f : 1000.0f) : 5000.0f);
-        if (i == 2500) {
-            c.r().setStartRecording(true);  // a break: five separators
-            c.r().setStartRecording(false);
-        }
-    }
-    const int separatorAt = 2500;
-    ASSERT_TRUE(c.r().store().at(separatorAt).isSeparator());
-    // Where the spikes lie in the store, the break having moved the later ones.
-    std::vector<int> up, down;
-    for (int i = 0; i < c.r().store().count(); ++i) {
-        const uint16_t d = c.r().store().at(i).digits[0];
-        if (d == 9000) up.push_back(i);
-        if (d == 1000) down.push_back(i);
-    }
-    ASSERT_EQ(up.size() + down.size(), spikes.size());
-    c.trend.MoveX(-100000);
-    for (int level = c.r().timeZoomLevel(); level < kvr::timeScaleLevels(); ++level) {
-        c.r().setTimeZoomLevel(level, 0);
-        const kvr::TimeScale& s = c.r().timeScale();
-        SCOPED_TRACE(s.text());
-        c.trend.fullRepaint();
-        ASSERT_EQ(c.r().firstShown(), 0);
-        const int columns = c.trend.plotImage().width();
-        int checked = 0;
-        for (int i : up) {
-            const int column = static_cast<int>(s.columnOf(i));
-            if (column >= columns) continue;
-            EXPECT_TRUE(redAt(c, column, 9000)) << "spike at record " << i;
-            ++checked;
-        }
-        for (int i : down) {
-            const int column = static_cast<int>(s.columnOf(i));
-            if (column >= columns) continue;
-            EXPECT_TRUE(redAt(c, column, 1000)) << "dip at record " << i;
-            ++checked;
-        }
-        EXPECT_GE(checked, 1);
-        const int breakColumn = static_cast<int>(s.columnOf(separatorAt));
-        if (breakColumn < columns) {
-            EXPECT_EQ(c.trend.plotImage().pixelColor(breakColumn, 3), c.trend.ColorSeparator()) << "the break";
-        }
-    }
 }
 
 TEST(TrendChartDrawing, ABreakShowsThroughAColumnFullOfLines) {

