@@ -2,10 +2,16 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <numeric>
 
@@ -18,6 +24,9 @@ namespace {
 constexpr int kBevel = 2;       // the outer bevel's width
 constexpr int kScaleGap = 4;    // between a scale's texts and the plot
 constexpr int kSideMargin = 4;  // beside the plot where a scale is off
+constexpr int kMoveColumns = 100;  // one Left/Right key, as one "<<" or ">>" at one record per column
+constexpr int kWheelStep = 120;    // eighths of a degree: one notch of a usual wheel
+constexpr int kSeparatorTick = 4;  // rows of a separator's marks at the plot's edges
 
 QColor fromRgb(uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -54,11 +63,17 @@ TAbTrend::TAbTrend(QWidget* parent, kvr::TrendRecorder::Clock clock)
     colorTime_ = palette().color(QPalette::Light);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
 
     recorder_.onRecNoChanged = [this] { emit recNoChanged(); };
     recorder_.onMaxRecords = [this] { emit maxRecords(); };
     recorder_.onRepaint = [this] { fullRepaint(); };
     recorder_.onClockRegistration = [this](bool on, int ms) { registerWithClock(on, ms); };
+    recorder_.onFollowChanged = [this] { emit followingChanged(recorder_.Flow()); };
+    recorder_.onReferenceChanged = [this] {
+        update();
+        emit referenceChanged();
+    };
     if (recorder_.StartRecording()) registerWithClock(true, recorder_.Interval());
     layoutPlot();
 }
@@ -68,6 +83,8 @@ TAbTrend::~TAbTrend() {
     recorder_.onMaxRecords = nullptr;
     recorder_.onRepaint = nullptr;
     recorder_.onClockRegistration = nullptr;
+    recorder_.onFollowChanged = nullptr;
+    recorder_.onReferenceChanged = nullptr;
     registerWithClock(false, 0);
 }
 
@@ -99,7 +116,7 @@ void TAbTrend::AddRecord() {
             case Drawn::newColumns: {
                 // The new columns and the time labels under them.
                 QRect dirty = plotRect_;
-                dirty.setBottom(height() - kBevel - 1);
+                dirty.setBottom(height() - kBevel - footerHeight_ - 1);
                 update(dirty);
                 break;
             }
@@ -144,7 +161,9 @@ void TAbTrend::layoutPlot() {
     // out above the top line and below the bottom one; the " ChN " header
     // sits under the bottom label.
     const int above = kBevel + headerHeight_ + th / 2 + 1;
-    const int below = kBevel + std::max(labelRows * th + 2, (left || right) ? th / 2 + th + 1 : 2);
+    footerHeight_ = footer_ ? QFontMetrics(footer_->font()).height() + 4 : 0;
+    const int below =
+        kBevel + footerHeight_ + std::max(labelRows * th + 2, (left || right) ? th / 2 + th + 1 : 2);
     const int leftWidth = left ? scaleWidth(recorder_.LeftScaleCh()) : kSideMargin;
     const int rightWidth = right ? scaleWidth(recorder_.AbsScaleCh()) : kSideMargin;
 
@@ -154,7 +173,8 @@ void TAbTrend::layoutPlot() {
     const int plotWidth = std::max(0, width() - plotLeft - rightWidth - kBevel - 1);
     const int plotHeight = std::max(0, height() - plotTop - below - 1);
     plotRect_ = QRect(plotLeft, plotTop, plotWidth, plotHeight);
-    leftScaleRect_ = QRect(kBevel, kBevel + headerHeight_, leftWidth, height() - 2 * kBevel - headerHeight_);
+    leftScaleRect_ =
+        QRect(kBevel, kBevel + headerHeight_, leftWidth, height() - 2 * kBevel - headerHeight_ - footerHeight_);
     rightScaleRect_ =
         QRect(plotLeft + plotWidth + 1, kBevel + headerHeight_, rightWidth, leftScaleRect_.height());
 
@@ -162,13 +182,58 @@ void TAbTrend::layoutPlot() {
         plot_ = plotRect_.isEmpty() ? QImage() : QImage(plotRect_.size(), QImage::Format_RGB32);
     }
     recorder_.setPlotSize(plotWidth, plotHeight);
+    placeChildren();
+}
+
+void TAbTrend::placeChildren() {
+    // The header's controls use the band from the top bevel down to the
+    // plot, beside the caption and inside the plot's width, where the
+    // scales draw nothing.
+    const int bandTop = kBevel;
+    const int bandHeight = std::max(0, plotRect_.top() - 2 - kBevel);
+    auto place = [&](QWidget* w, bool atLeft) {
+        if (!w) return;
+        const QSize hint = w->sizeHint();
+        const int h = std::min(hint.height(), bandHeight);
+        const int x = atLeft ? plotRect_.left() : plotRect_.left() + plotRect_.width() - hint.width();
+        w->setGeometry(x, bandTop + (bandHeight - h) / 2, hint.width(), h);
+    };
+    place(headerLeft_, true);
+    place(headerRight_, false);
+    if (footer_) {
+        footer_->setGeometry(kBevel + kScaleGap, height() - kBevel - footerHeight_, width() - 2 * (kBevel + kScaleGap),
+                             footerHeight_);
+    }
+}
+
+void TAbTrend::setHeaderWidgets(QWidget* left, QWidget* right) {
+    for (QWidget* w : {left, right}) {
+        if (w && w->parentWidget() != this) w->setParent(this);
+        if (w) w->show();
+    }
+    headerLeft_ = left;
+    headerRight_ = right;
+    placeChildren();
+}
+
+void TAbTrend::setFooterWidget(QWidget* footer) {
+    if (footer && footer->parentWidget() != this) footer->setParent(this);
+    if (footer) footer->show();
+    footer_ = footer;
+    fullRepaint();
+}
+
+QRect TAbTrend::captionRect() const {
+    if (!recorder_.hasOption(kvr::opCaption)) return QRect();
+    const int w = QFontMetrics(captionFont_).horizontalAdvance(caption_);
+    return QRect(plotRect_.left() + (plotRect_.width() - w) / 2, kBevel, w, headerHeight_);
 }
 
 int TAbTrend::drawPlan() {
     const kvr::TrendDrawPlan plan = recorder_.nextDraw();
     if (plot_.isNull()) return static_cast<int>(Drawn::nothing);
     if (plan.scroll > 0) scrollPlot(plan.scroll);
-    if (plan.background) drawBackground(plot_.width() - (plan.scroll > 0 ? plan.scroll : plot_.width()));
+    if (plan.background && plan.backgroundFrom < plot_.width()) drawBackground(plan.backgroundFrom);
     if (plan.from <= plan.to) drawRecords(plan.from, plan.to);
     if (plan.background) return static_cast<int>(Drawn::everything);
     return static_cast<int>(plan.from <= plan.to ? Drawn::newColumns : Drawn::nothing);
@@ -234,39 +299,86 @@ void TAbTrend::drawBackground(int fromColumn) {
 void TAbTrend::drawRecords(int from, int to) {
     QPainter p(&plot_);
     const kvr::TrendStore& store = recorder_.store();
+    const kvr::TimeScale& scale = recorder_.timeScale();
     const int first = recorder_.firstShown();
     const int span = recorder_.plotSpan();
+    const int recordWidth = scale.pixelsPerRecord;  // columns one trace covers
+    const std::vector<kvr::ColumnTrace> traces = kvr::traceColumns(store, first, scale, from, to);
+    auto columnOf = [&](const kvr::ColumnTrace& t) { return static_cast<int>(t.column); };
 
-    p.setPen(colorSeparator_);
-    for (int i = from; i <= to; ++i) {
-        if (store.at(i).isSeparator()) p.drawLine(i - first, 0, i - first, span);
+    // A column that holds a separator shows it at any zoom: a line under
+    // the data, and ticks at the plot's top and bottom edges over it, so a
+    // break still shows where many records share a column and their lines
+    // fill it, and no value under the line is hidden.
+    const int tick = std::min(kSeparatorTick, (span + 1) / 2);
+    auto ticks = [&](int column) {
+        p.fillRect(QRect(column, 0, recordWidth, tick), colorSeparator_);
+        p.fillRect(QRect(column, span + 1 - tick, recordWidth, tick), colorSeparator_);
+    };
+    for (const kvr::ColumnTrace& t : traces) {
+        if (t.separator) p.fillRect(QRect(columnOf(t), 0, recordWidth, span + 1), colorSeparator_);
     }
 
     const int fill = recorder_.FillChannelNo();
     if (fill > 0 && recorder_.channel(fill).Visible()) {
-        p.setPen(fromRgb(recorder_.channel(fill).Color()));
-        for (int i = from; i <= to; ++i) {
-            p.drawLine(i - first, recorder_.channelRow(fill, store.at(i).digits[fill - 1]), i - first, span);
+        const QColor colour = fromRgb(recorder_.channel(fill).Color());
+        for (const kvr::ColumnTrace& t : traces) {
+            const int top = recorder_.channelRow(fill, t.high[fill - 1]);
+            if (top <= span) p.fillRect(QRect(columnOf(t), top, recordWidth, span - top + 1), colour);
         }
     }
 
-    // Each new point joins the one before it, which may lie just left of
-    // the plot after a page turn.
-    const int start = std::max(from - 1, 0);
+    // Each column's line runs from its first value down to its lowest, up
+    // to its highest and on to its last, which covers every value in it;
+    // with one record per column that is just the record's point. The
+    // first point joins the record before `from`, which may lie just left
+    // of the plot after a page turn.
     QPolygon line;
-    line.reserve(to - start + 1);
+    line.reserve(static_cast<int>(traces.size()) * 4 + 1);
+    QVector<QLine> segments;
+    auto add = [&line](int x, int y) {
+        if (line.isEmpty() || line.back() != QPoint(x, y)) line << QPoint(x, y);
+    };
     for (int n = 1; n <= kvr::kTrendChannels; ++n) {
         const kvr::TChSettings& ch = recorder_.channel(n);
         if (!ch.Visible()) continue;
+        const std::size_t c = static_cast<std::size_t>(n - 1);
         line.clear();
-        for (int i = start; i <= to; ++i)
-            line << QPoint(i - first, recorder_.channelRow(n, store.at(i).digits[n - 1]));
+        if (from > 0 && from - 1 < store.count()) {
+            add(static_cast<int>(scale.columnOf(int64_t{from} - 1 - first)),
+                recorder_.channelRow(n, store.at(from - 1).digits[c]));
+        }
+        for (const kvr::ColumnTrace& t : traces) {
+            const int x = columnOf(t);
+            add(x, recorder_.channelRow(n, t.first[c]));
+            add(x, recorder_.channelRow(n, t.low[c]));
+            add(x, recorder_.channelRow(n, t.high[c]));
+            add(x, recorder_.channelRow(n, t.last[c]));
+        }
+        if (line.isEmpty()) continue;
         p.setPen(QPen(fromRgb(ch.Color()), ch.PenWidth()));
         if (line.size() == 1) {
             p.drawPoint(line.front());
-        } else {
-            p.drawPolyline(line);
+            continue;
         }
+        // Separate segments rather than one polyline: a segment's pixels
+        // then depend on its own two ends only, so a line drawn a few
+        // records at a time comes out as the same line drawn at once.
+        segments.clear();
+        for (int i = 1; i < line.size(); ++i) segments.append(QLine(line[i - 1], line[i]));
+        p.drawLines(segments);
+    }
+
+    for (const kvr::ColumnTrace& t : traces) {
+        if (t.separator) ticks(columnOf(t));
+    }
+    // The line from the record before `from` crossed that record's column,
+    // drawn earlier: its ticks go on top again.
+    if (from > 0 && from - 1 < store.count()) {
+        const int64_t column = scale.columnOf(int64_t{from} - 1 - first);
+        const int columnStart = static_cast<int>(std::max<int64_t>(0, first + scale.recordAt(column)));
+        const std::vector<kvr::ColumnTrace> before = kvr::traceColumns(store, first, scale, columnStart, from - 1);
+        if (!before.empty() && before.back().separator) ticks(static_cast<int>(column));
     }
 }
 
@@ -285,13 +397,159 @@ int TAbTrend::LoadFromFile(const QString& fileName, bool clearFirst) {
 
 void TAbTrend::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
-    trackMouse(event->position().toPoint());
+    lastMouse_ = event->position().toPoint();
+    trackMouse(lastMouse_);
 }
 
 void TAbTrend::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     // Leaving the widget is leaving the plot: the cursor line goes.
-    trackMouse(QPoint(-1, -1));
+    lastMouse_ = QPoint(-1, -1);
+    trackMouse(lastMouse_);
+}
+
+void TAbTrend::mousePressEvent(QMouseEvent* event) {
+    QWidget::mousePressEvent(event);
+    const QPoint pos = event->position().toPoint();
+    if (!plotRect_.contains(pos)) return;
+    if (event->button() == Qt::LeftButton) {
+        setReferenceAt(pos.x() - plotRect_.left());
+    } else if (event->button() == Qt::RightButton) {
+        clearReference();
+    }
+}
+
+void TAbTrend::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    // Fine-grained wheels and touch pads send small steps; they add up.
+    wheelSteps_ += event->angleDelta().y();
+    const int steps = wheelSteps_ / kWheelStep;
+    if (steps == 0) return;
+    wheelSteps_ -= steps * kWheelStep;
+    lastMouse_ = event->position().toPoint();
+    // Turning the wheel away zooms in, round the column under the pointer.
+    zoomTimeAt(-steps, lastMouse_.x() - plotRect_.left());
+}
+
+void TAbTrend::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Left:
+            moveByColumns(-kMoveColumns);
+            break;
+        case Qt::Key_Right:
+            moveByColumns(kMoveColumns);
+            break;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:  // "+" without Shift on many layouts
+            zoomTimeIn();
+            break;
+        case Qt::Key_Minus:
+            zoomTimeOut();
+            break;
+        case Qt::Key_Home:
+            showOldest();
+            break;
+        case Qt::Key_End:
+            followNewest();
+            break;
+        case Qt::Key_Escape:
+            if (!recorder_.hasReference()) {
+                QWidget::keyPressEvent(event);
+                return;
+            }
+            clearReference();
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+void TAbTrend::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TAbTrend::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+bool TAbTrend::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::ToolTip: {
+            // The hint belongs to the caption: over the plot it would hide
+            // the very values the pointer is reading.
+            const auto* help = static_cast<QHelpEvent*>(event);
+            const QRect caption = captionRect();
+            if (!toolTip().isEmpty() && caption.contains(help->pos())) {
+                QToolTip::showText(help->globalPos(), toolTip(), this, caption);
+            } else {
+                QToolTip::hideText();
+                event->ignore();
+            }
+            return true;
+        }
+        case QEvent::LayoutRequest:
+            // A header control's size hint changed (a longer text).
+            placeChildren();
+            return QWidget::event(event);
+        default:
+            return QWidget::event(event);
+    }
+}
+
+void TAbTrend::moveByColumns(int columns) {
+    const int64_t records = recorder_.timeScale().recordsAcross(std::abs(int64_t{columns}));
+    const int count = static_cast<int>(std::min<int64_t>(records, INT_MAX));
+    recorder_.MoveX(columns < 0 ? -count : count, isVisible());
+    retrackMouse();
+}
+
+void TAbTrend::showOldest() {
+    recorder_.MoveX(-recorder_.firstShown(), isVisible());
+    retrackMouse();
+}
+
+void TAbTrend::followNewest() {
+    recorder_.followNewest();
+    retrackMouse();
+}
+
+void TAbTrend::zoomTimeIn() {
+    zoomTimeAt(-1, recorder_.cursorShown() ? recorder_.cursorColumn() : plotRect_.width() / 2);
+}
+
+void TAbTrend::zoomTimeOut() {
+    zoomTimeAt(1, recorder_.cursorShown() ? recorder_.cursorColumn() : plotRect_.width() / 2);
+}
+
+void TAbTrend::zoomTimeAt(int steps, int column) {
+    if (!recorder_.setTimeZoomLevel(recorder_.timeZoomLevel() + steps, column)) return;
+    emit timeScaleChanged();
+    retrackMouse();
+}
+
+bool TAbTrend::setReferenceAt(int column) { return recorder_.setReference(column); }
+
+void TAbTrend::clearReference() { recorder_.clearReference(); }
+
+void TAbTrend::setColorReferenceLine(const QColor& c) {
+    colorReferenceLine_ = c;
+    update();
+}
+
+void TAbTrend::retrackMouse() {
+    // The view moved under a still pointer: the cursor reads the record
+    // that now lies there (a move to the same column counts again).
+    if (!plotRect_.contains(lastMouse_)) return;
+    recorder_.forgetCursorColumn();
+    trackMouse(lastMouse_);
 }
 
 void TAbTrend::trackMouse(const QPoint& pos) {
@@ -349,6 +607,16 @@ void TAbTrend::paintScale(QPainter& p, int channel, const QRect& column) {
     }
 }
 
+void TAbTrend::paintReferenceLine(QPainter& p) {
+    const std::optional<int> column = recorder_.referenceColumn();
+    if (!column || plot_.isNull()) return;
+    // Dashed, so it stays apart from the cursor line and the separators.
+    QPen pen(colorReferenceLine_, 1, Qt::DashLine);
+    p.setPen(pen);
+    const int x = plotRect_.left() + *column;
+    p.drawLine(x, plotRect_.top(), x, plotRect_.top() + recorder_.plotSpan());
+}
+
 void TAbTrend::paintTimeLabels(QPainter& p) {
     const bool time = recorder_.hasOption(kvr::opTime);
     const bool date = recorder_.hasOption(kvr::opDate);
@@ -358,11 +626,12 @@ void TAbTrend::paintTimeLabels(QPainter& p) {
     const kvr::TrendStore& store = recorder_.store();
     const int first = recorder_.firstShown();
     const int step = recorder_.GridXPixel();
+    const kvr::TimeScale& scale = recorder_.timeScale();
     p.setPen(colorTime_);
     for (int x = step; x < plotRect_.width(); x += step) {
-        const int index = first + x;
+        const int64_t index = first + scale.recordAt(x);
         if (index >= store.count()) break;
-        const double stamp = store.at(index).time;
+        const double stamp = store.at(static_cast<int>(index)).time;
         const int centre = plotRect_.left() + x;
         const int half = step / 2;
         int y = plotRect_.bottom() + 3;
@@ -395,12 +664,14 @@ void TAbTrend::paintEvent(QPaintEvent*) {
     const QPalette& pal = palette();
     p.fillRect(rect(), pal.color(QPalette::Button));
 
-    // Raised outer bevel.
+    // Raised outer bevel; in the highlight colour while the chart has the
+    // keys, so it is plain where Left, Right, + and - go.
     const QRect outer = rect().adjusted(0, 0, -1, -1);
-    p.setPen(pal.color(QPalette::Light));
+    const bool focused = hasFocus();
+    p.setPen(focused ? pal.color(QPalette::Highlight) : pal.color(QPalette::Light));
     p.drawLine(outer.topLeft(), outer.topRight());
     p.drawLine(outer.topLeft(), outer.bottomLeft());
-    p.setPen(pal.color(QPalette::Dark));
+    p.setPen(focused ? pal.color(QPalette::Highlight) : pal.color(QPalette::Dark));
     p.drawLine(outer.bottomLeft(), outer.bottomRight());
     p.drawLine(outer.topRight(), outer.bottomRight());
 
@@ -425,6 +696,7 @@ void TAbTrend::paintEvent(QPaintEvent*) {
 
     if (!plot_.isNull()) p.drawImage(plotRect_.topLeft(), plot_);
     paintTimeLabels(p);
+    paintReferenceLine(p);
     paintCursorLine(p);
 }
 

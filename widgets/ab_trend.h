@@ -6,12 +6,22 @@
 // drawing moves left and only the columns it uncovers are drawn; all of it
 // is redrawn only when a setting or the size changes. The rules and the store live in
 // kvr::TrendRecorder; this class draws, and connects the recorder to the
-// clock and the mouse.
+// clock, the mouse and the keys.
+//
+// For analysis: a time zoom (several records per column, drawn as each
+// column's lowest to highest value, or several columns per record), a way
+// back to following the newest record, and a reference cursor set by a
+// click. Keys while the chart has the focus: Left/Right move, +/- zoom the
+// time axis, Home shows the oldest record, End follows the newest, Escape
+// drops the reference; Ctrl and the mouse wheel zoom the time axis round
+// the pointer. The hint (tool tip) shows over the caption only, so it never
+// covers the data under the pointer.
 #pragma once
 
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -84,6 +94,33 @@ public:
     void ZoomYOut() { recorder_.ZoomYOut(); }
     void MoveX(int count) { recorder_.MoveX(count, isVisible()); }
 
+    // MoveX by the records `columns` pixel columns show at the time zoom:
+    // 100 columns are 100 records at one record per column.
+    void moveByColumns(int columns);
+    // Home and End: the oldest record at the left (following stops), and
+    // following the newest record again.
+    void showOldest();
+    void followNewest();
+    bool following() const { return recorder_.Flow(); }
+    // One step of the time zoom, round the cursor's column (the plot's
+    // middle without a cursor).
+    void zoomTimeIn();
+    void zoomTimeOut();
+    // The reference cursor at a plot column; dropped by clearReference.
+    bool setReferenceAt(int column);
+    void clearReference();
+    QColor ColorReferenceLine() const { return colorReferenceLine_; }
+    void setColorReferenceLine(const QColor& c);
+
+    // Controls that live in the chart: `left` and `right` stand in the
+    // caption row at the ends of the plot's width, `footer` on a row of its
+    // own under the time labels. The chart lays them out; it does not own
+    // more of them than being their parent.
+    void setHeaderWidgets(QWidget* left, QWidget* right);
+    void setFooterWidget(QWidget* footer);
+    // Where the caption is drawn (the hint shows over it).
+    QRect captionRect() const;
+
     // One recording tick's work; the clock calls it, benchmarks too.
     void AddRecord();
     // Lays out and redraws everything.
@@ -98,18 +135,32 @@ signals:
     void maxRecords();    // OnMaxRecords: the store is about to be trimmed
     void recNoChanged();  // OnRecNoChanged: RecordInfo changed
     void interval();      // OnInterval: a recording tick appended a record
+    void followingChanged(bool following);
+    void timeScaleChanged();
+    void referenceChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void onClockTick();
     void registerWithClock(bool on, int intervalMs);
     void layoutPlot();
+    void placeChildren();
+    void zoomTimeAt(int steps, int column);
+    // Reads the cursor again where the mouse last was, after the records
+    // under it changed.
+    void retrackMouse();
     int scaleWidth(int channel) const;
     // Draws what the recorder's plan says into the off-screen plot and says
     // how much of it changed.
@@ -123,6 +174,7 @@ private:
     void paintScale(QPainter& p, int channel, const QRect& column);
     void paintTimeLabels(QPainter& p);
     void paintCursorLine(QPainter& p);
+    void paintReferenceLine(QPainter& p);
     QString timeLabel(double days) const;
 
     kvr::TrendRecorder recorder_;
@@ -140,6 +192,13 @@ private:
     QColor colorSeparator_;
     QColor colorTime_;
     QColor colorPlot_{Qt::black};
+    QColor colorReferenceLine_{0xFF, 0x80, 0x00};
+    QPointer<QWidget> headerLeft_;
+    QPointer<QWidget> headerRight_;
+    QPointer<QWidget> footer_;
+    int footerHeight_ = 0;
+    QPoint lastMouse_{-1, -1};
+    int wheelSteps_ = 0;  // eighths of a degree not yet turned into zoom steps
     QString timeFormat_;
     bool registered_ = false;
     // Columns the drawing has moved left in all, which the dots of the

@@ -14,4 +14,22 @@ std::string fixedWithPrecision(double value, int precision, int decimals);
 // (index 0 = channel 1).
 std::string cursorReadout(const float (&channelValues)[8]);
 
+// A record's time of day with milliseconds, "12:34:56.789", from its time
+// stamp in days since 1899-12-30; "gap" for a separator's stamp; a stamp
+// that is no date (from a damaged file) as the bare number.
+std::string cursorTimeText(double days);
+
+// The read-out line with the record's time after the values:
+// "RPM= 3000, ..., DUTY= 20, TIME= 12:34:56.789".
+std::string cursorReadout(const float (&channelValues)[8], double days);
+
+// The line that compares the cursor with the reference cursor: the
+// reference's time, the time from it to the cursor, and each channel's
+// difference (cursor minus reference) in the read-out's order and formats,
+// a rise with a "+": "REF= 12:34:50.100, dT= +6.689 s, dRPM= +250, ...".
+// dT is "gap" while the cursor is on a separator, "?" for a stamp that is
+// no date.
+std::string referenceReadout(const float (&cursorValues)[8], double cursorDays, const float (&referenceValues)[8],
+                             double referenceDays);
+
 }  // namespace kvr

@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <algorithm>
 
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/cursor_readout.h"
@@ -40,6 +42,28 @@ QPushButton* button(QWidget* parent, const QString& text, int x, int y, int w) {
     auto* b = new QPushButton(text, parent);
     b->setGeometry(x, y, w, 22);
     return b;
+}
+
+const char* const kReferenceHint = "Click the chart to set a reference cursor; right-click or Esc drops it.";
+
+// A button of the chart's own bar. It leaves the keyboard focus where it
+// is (Tab still reaches it), so the chart keeps its keys after a click.
+QPushButton* chartButton(QWidget* bar, const QString& text, const QString& name, const QString& tip) {
+    auto* b = new QPushButton(text, bar);
+    b->setAccessibleName(name);
+    b->setToolTip(tip);
+    b->setFocusPolicy(Qt::TabFocus);
+    bar->layout()->addWidget(b);
+    return b;
+}
+
+QWidget* chartBar(QWidget* chart, const QFont& font) {
+    auto* bar = new QWidget(chart);
+    bar->setFont(font);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    return bar;
 }
 
 }  // namespace
@@ -113,8 +137,9 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     SpinEdit3 = spin(1, 8, 2, 870 - 42, 44, 40);
     connect(Button3, &QPushButton::clicked, this, [this] { ABTrend1->ZoomYIn(); });
     connect(Button7, &QPushButton::clicked, this, [this] { ABTrend1->ZoomYOut(); });
-    connect(Button9, &QPushButton::clicked, this, [this] { ABTrend1->MoveX(-100); });
-    connect(Button8, &QPushButton::clicked, this, [this] { ABTrend1->MoveX(100); });
+    // 100 records at one record per column; 100 columns' worth at other time zooms.
+    connect(Button9, &QPushButton::clicked, this, [this] { ABTrend1->moveByColumns(-100); });
+    connect(Button8, &QPushButton::clicked, this, [this] { ABTrend1->moveByColumns(100); });
     connect(Button5, &QPushButton::clicked, this, &LogChartTab::eraseClicked);
     connect(SpinEdit3, &QSpinBox::valueChanged, this, [this] { GOSUB_LOGCHART_COLORS(); });
     connect(SpinEdit4, &QSpinBox::valueChanged, this, [this](int ch) {
@@ -126,6 +151,10 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     ABTrend1 = new TAbTrend(page);
     ABTrend1->setGeometry(0, 76, 870, 373);
     ABTrend1->setToolTip("LogChart");
+    ABTrend1->setAccessibleName("Log Chart");
+    ABTrend1->setAccessibleDescription(
+        "Left and Right move, + and - zoom the time axis, Home shows the oldest record, End follows the newest; "
+        "a click sets the reference cursor, Esc drops it");
     kvr::TrendRecorder& r = ABTrend1->recorder();
     for (int n = 1; n <= 8; ++n) {
         kvr::TChSettings& c = ABTrend1->channel(n);
@@ -166,6 +195,73 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     Label5 = new QLabel("Log data, move mouse over Log Chart", page);
     Label5->setGeometry(4, 76 + 373 + 4, 860, 18);
 
+    // The time zoom on the left of the caption, "Live" on its right, in the
+    // window's font like the other buttons.
+    QWidget* zoomBar = chartBar(ABTrend1, page->font());
+    auto* zoomCaption = new QLabel("Time zoom", zoomBar);
+    zoomBar->layout()->addWidget(zoomCaption);
+    TimeZoomIn = chartButton(zoomBar, "+", "Time zoom in",
+                             "Time zoom in: fewer records per pixel (key +, or Ctrl and the mouse wheel)");
+    TimeZoomOut = chartButton(zoomBar, "-", "Time zoom out",
+                              "Time zoom out: more records per pixel, each column from its lowest to its "
+                              "highest value (key -, or Ctrl and the mouse wheel)");
+    TimeScaleLabel = new QLabel(zoomBar);
+    TimeScaleLabel->setAccessibleName("Time scale");
+    // Wide enough for the longest scale, so the bar keeps its size.
+    int widest = 0;
+    for (int level = 0; level < kvr::timeScaleLevels(); ++level) {
+        widest = std::max(widest, TimeScaleLabel->fontMetrics().horizontalAdvance(
+                                      QString::fromStdString(kvr::timeScaleAt(level).text())));
+    }
+    TimeScaleLabel->setMinimumWidth(widest + 4);
+    zoomBar->layout()->addWidget(TimeScaleLabel);
+    for (QPushButton* b : {TimeZoomIn, TimeZoomOut}) b->setFixedWidth(b->sizeHint().height() + 4);
+
+    QWidget* liveBar = chartBar(ABTrend1, page->font());
+    LiveButton = chartButton(liveBar, "Live", "Live",
+                             "Follow the newest record (key End); pressed in while the chart follows");
+    LiveButton->setCheckable(true);
+    // Pressed in and green while following: a plain pressed-in button is
+    // easy to miss.
+    connect(LiveButton, &QPushButton::toggled, this, [this](bool on) {
+        QPalette pal = LiveButton->parentWidget()->palette();
+        if (on) {
+            pal.setColor(QPalette::Button, QColor(0x2E, 0x7D, 0x32));
+            pal.setColor(QPalette::ButtonText, Qt::white);
+        }
+        LiveButton->setPalette(pal);
+    });
+    LiveButton->setChecked(ABTrend1->following());
+    ABTrend1->setHeaderWidgets(zoomBar, liveBar);
+
+    // The chart's own font a pixel smaller, so that even differences across
+    // whole channel ranges over a full store fit the chart's width.
+    ReferenceLabel = new QLabel(kReferenceHint);
+    QFont referenceFont = ABTrend1->font();
+    referenceFont.setPixelSize(std::max(8, referenceFont.pixelSize() - 1));
+    ReferenceLabel->setFont(referenceFont);
+    ReferenceLabel->setAccessibleName("Reference cursor read-out");
+    ABTrend1->setFooterWidget(ReferenceLabel);
+
+    connect(TimeZoomIn, &QPushButton::clicked, this, [this] {
+        ABTrend1->zoomTimeIn();
+        ABTrend1->setFocus();
+    });
+    connect(TimeZoomOut, &QPushButton::clicked, this, [this] {
+        ABTrend1->zoomTimeOut();
+        ABTrend1->setFocus();
+    });
+    connect(LiveButton, &QPushButton::clicked, this, [this] {
+        ABTrend1->followNewest();
+        // Pressing it while following keeps it pressed in.
+        LiveButton->setChecked(ABTrend1->following());
+        ABTrend1->setFocus();
+    });
+    connect(ABTrend1, &TAbTrend::followingChanged, LiveButton, &QPushButton::setChecked);
+    connect(ABTrend1, &TAbTrend::timeScaleChanged, this, &LogChartTab::showTimeScale);
+    connect(ABTrend1, &TAbTrend::referenceChanged, this, &LogChartTab::showReference);
+    showTimeScale();
+
     // The legend boxes show and hide lines; they sit beside the trigger.
     GroupBox2 = new QGroupBox("Legend, Show/Hide", page);
     GroupBox2->setGeometry(442, 0, 424, 42);
@@ -203,7 +299,40 @@ void LogChartTab::ABTrend1NewCursorPos() {
     const kvr::TVAtCursor& v = ABTrend1->ValueAtCursor();
     const float values[8] = {v.ValueCh1, v.ValueCh2, v.ValueCh3, v.ValueCh4,
                              v.ValueCh5, v.ValueCh6, v.ValueCh7, v.ValueCh8};
-    Label5->setText(QString::fromStdString(kvr::cursorReadout(values)));
+    // Until the cursor has read a record there is no time to show (its
+    // zero stamp is no separator's).
+    cursorHasRead_ = cursorHasRead_ || v.DataValid || v.RecordNo > 0 || v.Time != 0;
+    Label5->setText(QString::fromStdString(cursorHasRead_ ? kvr::cursorReadout(values, v.Time)
+                                                          : kvr::cursorReadout(values)));
+    showReference();
+}
+
+void LogChartTab::showReference() {
+    const kvr::TrendRecorder& r = ABTrend1->recorder();
+    if (!r.hasReference()) {
+        ReferenceLabel->setText(kReferenceHint);
+        ReferenceLabel->setToolTip(QString());
+        return;
+    }
+    const kvr::TVAtCursor ref = r.referenceValues();
+    const kvr::TVAtCursor& cur = ABTrend1->ValueAtCursor();
+    float refValues[8], curValues[8];
+    for (int n = 1; n <= 8; ++n) {
+        refValues[n - 1] = ref.valueCh(n);
+        curValues[n - 1] = cur.valueCh(n);
+    }
+    const QString line = QString::fromStdString(kvr::referenceReadout(curValues, cur.Time, refValues, ref.Time));
+    // Values far off their scales (digits below a channel's foot) can make
+    // the line longer than the chart is wide: it is cut with "..." then,
+    // and the whole of it is the label's tool tip.
+    const QFontMetrics fm(ReferenceLabel->font());
+    const bool fits = fm.horizontalAdvance(line) <= ReferenceLabel->width();
+    ReferenceLabel->setText(fits ? line : fm.elidedText(line, Qt::ElideRight, ReferenceLabel->width()));
+    ReferenceLabel->setToolTip(fits ? QString() : line);
+}
+
+void LogChartTab::showTimeScale() {
+    TimeScaleLabel->setText(QString::fromStdString(ABTrend1->recorder().timeScale().text()));
 }
 
 void LogChartTab::Clear() { ABTrend1->Clear(); }

@@ -1,6 +1,8 @@
 // The "Log Chart" tab: the trend recorder ABTrend1 with its channel set,
 // scale channels and panels, legend boxes, zoom, move and erase buttons, the
-// logging trigger and the cursor read-out line.
+// logging trigger and the cursor read-out line; in the chart's caption row
+// the time zoom and the "Live" button, and under its time labels the line
+// that compares the cursor with the reference cursor.
 #pragma once
 
 #include <QObject>
@@ -54,6 +56,11 @@ public:
     QPushButton* Button6;  // open log file
     QPushButton* SAVELOGFILE;
     QLabel* Label5;        // cursor read-out
+    QPushButton* TimeZoomIn;
+    QPushButton* TimeZoomOut;
+    QLabel* TimeScaleLabel;
+    QPushButton* LiveButton;  // checked while the chart follows the newest record
+    QLabel* ReferenceLabel;   // the differences from the reference cursor
     QGroupBox* GroupBox2;  // legend
     QCheckBox* legend[8];
     QGroupBox* logselectbutton;
@@ -71,6 +78,9 @@ signals:
 private:
     void GOSUB_LOGCHART_COLORS();
     void ABTrend1NewCursorPos();
+    void showReference();
+    void showTimeScale();
 
     kvr::DashboardCore& core_;
+    bool cursorHasRead_ = false;  // the cursor has been over a record
 };

@@ -112,9 +112,28 @@ void TrendRecorder::setMaxRecords(int n) {
     if (n >= 100) maxRecords_ = n;
 }
 
-void TrendRecorder::setFlow(bool on) {
+void TrendRecorder::setFlow(bool on) { setFollowing(on); }
+
+void TrendRecorder::setFollowing(bool on) {
+    const bool changed = flow_ != on;
     flow_ = on;
     flowRecording_ = flow_ && startRecording_;
+    if (changed && onFollowChanged) onFollowChanged();
+}
+
+int64_t TrendRecorder::viewCapacity() const { return timeScale_.recordsStartingBefore(int64_t{plotColumns_} + 1); }
+
+void TrendRecorder::pageToNewest() {
+    // A page is a whole number of grid columns, so the grid and the time
+    // labels stay put while the view follows.
+    const int64_t capacity = viewCapacity();
+    int64_t page = timeScale_.pixelsPerRecord > 1 ? int64_t{gridXPixel_}
+                                                   : int64_t{gridXPixel_} * timeScale_.recordsPerColumn;
+    // On a plot narrower than a page a whole page would jump past the
+    // newest record; a plot's worth keeps it in view.
+    if (page > capacity) page = capacity;
+    const int64_t behind = int64_t{store_.count()} - 1 - firstShown_ - capacity + 1;
+    if (behind > 0) firstShown_ += static_cast<int>((behind + page - 1) / page * page);
 }
 
 void TrendRecorder::setGridXPixel(int px) {
@@ -160,11 +179,16 @@ void TrendRecorder::AddRecord(const std::function<void()>& present) {
         const int n = (count - 1) - maxRecords_ + gridXPixel_;
         if (onMaxRecords) onMaxRecords();
         store_.removeOldest(n);
+        if (referenceRecord_ >= 0) {
+            referenceRecord_ -= n;
+            if (referenceRecord_ < 0 && onReferenceChanged) onReferenceChanged();
+            referenceRecord_ = std::max(referenceRecord_, -1);
+        }
         refreshBookkeeping();
         firstShown_ = 0;
         // The drawing stays, its records now numbered n lower, unless they
         // have all gone.
-        if (viewValid_ && drawnFirst_ - n > -plotColumns_) {
+        if (viewValid_ && drawnFirst_ - n > -viewCapacity()) {
             drawnFirst_ -= n;
         } else {
             invalidateView();
@@ -177,12 +201,7 @@ void TrendRecorder::AddRecord(const std::function<void()>& present) {
     store_.append(record);
     refreshBookkeeping();
 
-    count = store_.count();
-    if (flow_ && plotColumns_ + firstShown_ < count - 1) {
-        // Page forward by whole grid columns until the newest record is in view.
-        const int behind = count - 1 - plotColumns_ - firstShown_;
-        firstShown_ += (behind + gridXPixel_ - 1) / gridXPixel_ * gridXPixel_;
-    }
+    if (flow_) pageToNewest();
     if (present) present();
     busy_ = false;
 }
@@ -190,6 +209,7 @@ void TrendRecorder::AddRecord(const std::function<void()>& present) {
 void TrendRecorder::InsertSeparator(int index) {
     if (!hasOption(opSeparator) || index > store_.count() - 1 || index < 1) return;
     store_.insertSeparators(index);
+    if (referenceRecord_ >= index) referenceRecord_ += TrendStore::kSeparatorsPerBreak;
     refreshBookkeeping();
     repaint();
 }
@@ -199,6 +219,7 @@ void TrendRecorder::Clear() {
     setStartRecording(false);
     firstShown_ = 0;
     store_.clear();
+    clearReference();
     cursorShown_ = false;
     cursorColumn_ = kNoCursorColumn;
     valueAtCursor_.DataValid = false;
@@ -216,12 +237,14 @@ int TrendRecorder::LoadFromFile(const std::string& path, bool clearFirst, bool v
     if (clearFirst) {
         firstShown_ = 0;
         store_.clear();
+        clearReference();
     }
     if (store_.count() >= 2) InsertSeparator(store_.count() - 1);
     const int result = appendTrendFile(path, store_);
     refreshBookkeeping();
     if (visible) {
-        firstShown_ = hasOption(opShowLast) ? std::max(0, store_.count() - 1 - plotColumns_) : 0;
+        firstShown_ =
+            hasOption(opShowLast) ? static_cast<int>(std::max<int64_t>(0, store_.count() - viewCapacity())) : 0;
     }
     repaint();
     return result;
@@ -251,36 +274,100 @@ bool TrendRecorder::ZoomYOut() {
 
 bool TrendRecorder::MoveX(int count, bool visible) {
     if (!visible) return false;
-    flow_ = false;
-    flowRecording_ = false;
+    setFollowing(false);
     const int64_t records = store_.count();
     int64_t first = static_cast<int64_t>(firstShown_) + count;
-    if (first > records - 1) first = records - 1 - gridXPixel_;
+    // Past the end, a grid column's worth of the newest records stays in view.
+    if (first > records - 1) first = records - 1 - timeScale_.recordsAcross(gridXPixel_);
     if (first < 0) first = 0;
     firstShown_ = static_cast<int>(first);
     repaint();
     return true;
 }
 
+void TrendRecorder::followNewest() {
+    setFollowing(true);
+    // As if the view had followed all along: paged from record 0.
+    firstShown_ = 0;
+    pageToNewest();
+    repaint();
+}
+
+bool TrendRecorder::setTimeZoomLevel(int level, int anchorColumn) {
+    level = std::clamp(level, 0, timeScaleLevels() - 1);
+    if (level == timeZoomLevel_) return false;
+    const TimeScale before = timeScale_;
+    timeZoomLevel_ = level;
+    timeScale_ = timeScaleAt(level);
+    if (flow_) {
+        firstShown_ = 0;
+        pageToNewest();
+    } else {
+        const int64_t column = std::clamp(anchorColumn, 0, std::max(0, plotColumns_ - 1));
+        const int64_t anchor = firstShown_ + before.recordAt(column);
+        const int64_t first = anchor - timeScale_.recordAt(column);
+        firstShown_ = static_cast<int>(std::clamp<int64_t>(first, 0, std::max(0, store_.count() - 1)));
+    }
+    // The cursor's record at its column is another one now.
+    forgetCursorColumn();
+    repaint();
+    return true;
+}
+
+void TrendRecorder::forgetCursorColumn() {
+    cursorColumn_ = kNoCursorColumn;
+    cursorShown_ = false;
+}
+
+void TrendRecorder::readRecord(int index, TVAtCursor& out) const {
+    const TrendRecord& record = store_.at(index);
+    out.DataValid = !record.isSeparator();
+    out.RecordNo = index;
+    out.Time = record.time;
+    for (int n = 1; n <= kTrendChannels; ++n) out.valueCh(n) = readBackValue(channels_[n - 1], record.digits[n - 1]);
+}
+
+bool TrendRecorder::setReference(int column) {
+    if (column < 0 || column >= plotColumns_) return false;
+    const int64_t index = firstShown_ + timeScale_.recordAt(column);
+    if (index < 0 || index >= store_.count() || store_.at(static_cast<int>(index)).isSeparator()) return false;
+    referenceRecord_ = static_cast<int>(index);
+    if (onReferenceChanged) onReferenceChanged();
+    return true;
+}
+
+void TrendRecorder::clearReference() {
+    if (referenceRecord_ < 0) return;
+    referenceRecord_ = -1;
+    if (onReferenceChanged) onReferenceChanged();
+}
+
+TVAtCursor TrendRecorder::referenceValues() const {
+    TVAtCursor values;
+    if (hasReference()) readRecord(referenceRecord_, values);
+    return values;
+}
+
+std::optional<int> TrendRecorder::referenceColumn() const {
+    if (!hasReference()) return std::nullopt;
+    const int64_t column = timeScale_.columnOf(int64_t{referenceRecord_} - firstShown_);
+    if (column < 0 || column >= plotColumns_) return std::nullopt;
+    return static_cast<int>(column);
+}
+
 bool TrendRecorder::trackCursor(int column, bool insidePlot) {
     if ((flowRecording_ && !hasOption(opCursorOnRec)) || !cursorLine_ || busy_) return false;
     if (column == cursorColumn_) return false;
     cursorColumn_ = column;
-    const int64_t index = static_cast<int64_t>(column) + firstShown_;
+    const int64_t index = timeScale_.recordAt(column) + firstShown_;
     if (insidePlot) {
         if (index < 0 || index >= store_.count()) {
             cursorShown_ = false;
             valueAtCursor_.DataValid = false;
             return true;
         }
-        const TrendRecord& record = store_.at(static_cast<int>(index));
         cursorShown_ = true;
-        valueAtCursor_.DataValid = !record.isSeparator();
-        valueAtCursor_.RecordNo = static_cast<int>(index);
-        valueAtCursor_.Time = record.time;
-        for (int n = 1; n <= kTrendChannels; ++n) {
-            valueAtCursor_.valueCh(n) = readBackValue(channels_[n - 1], record.digits[n - 1]);
-        }
+        readRecord(static_cast<int>(index), valueAtCursor_);
         return true;
     }
     if (!cursorShown_) return false;
@@ -298,17 +385,23 @@ void TrendRecorder::setPlotSize(int columns, int rows) {
 
 TrendDrawPlan TrendRecorder::nextDraw() {
     TrendDrawPlan plan;
+    plan.backgroundFrom = plotColumns_;
     const int shift = firstShown_ - drawnFirst_;
-    if (viewValid_ && shift > 0 && shift < plotColumns_ && shift % gridXPixel_ == 0) {
+    const int64_t shiftColumns = timeScale_.columnsForShift(shift);
+    if (viewValid_ && shift > 0 && shiftColumns > 0 && shiftColumns < plotColumns_ &&
+        shiftColumns % gridXPixel_ == 0) {
         // Paged forward by whole grid columns: the vertical grid lines stay
         // where they are, so the drawing moves left instead of being redone.
-        // The records left of the uncovered columns count as drawn.
+        // The records wholly left of the uncovered columns count as drawn.
         plan.background = true;
-        plan.scroll = shift;
+        plan.scroll = static_cast<int>(shiftColumns);
+        plan.backgroundFrom = plotColumns_ - plan.scroll;
         drawnFirst_ = firstShown_;
-        drawnCount_ = std::max(0, std::min(drawnCount_ - shift, plotColumns_ - shift));
+        drawnCount_ = static_cast<int>(std::max<int64_t>(
+            0, std::min<int64_t>(drawnCount_ - shift, timeScale_.recordsWholeBefore(plan.backgroundFrom))));
     } else if (!viewValid_ || shift != 0) {
         plan.background = true;
+        plan.backgroundFrom = 0;
         viewValid_ = true;
         drawnFirst_ = firstShown_;
         drawnCount_ = 0;
@@ -317,14 +410,19 @@ TrendDrawPlan TrendRecorder::nextDraw() {
             if (span != 0) pixelScales_[i] = kvr::pixelScale(plotSpan(), span);
         }
     }
-    // One record past the last column is drawn too, so a line runs right
-    // up to the plot's edge.
+    // The first record right of the last column is drawn too, so a line
+    // runs right up to the plot's edge.
+    const int last = static_cast<int>(
+        std::min<int64_t>(store_.count() - 1, firstShown_ + timeScale_.recordsStartingBefore(plotColumns_)));
+    // A column that already shows some of its records needs no redrawing
+    // when more come: the line goes on from the last one drawn, in the same
+    // column, and so still covers the column's lowest to highest value.
     plan.from = drawnFirst_ + drawnCount_;
-    plan.to = std::min(store_.count() - 1, firstShown_ + plotColumns_);
+    plan.to = last;
     if (plan.from <= plan.to) drawnCount_ = plan.to - drawnFirst_ + 1;
     if (plan.background || plan.from <= plan.to) {
         recInfo_.FirstDisplayedRec = firstShown_;
-        recInfo_.LastDisplayedRec = std::min(firstShown_ + plotColumns_, store_.count() - 1);
+        recInfo_.LastDisplayedRec = last;
     }
     return plan;
 }

@@ -8,11 +8,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "widgets/model/signal_settings.h"
 #include "widgets/model/trend_store.h"
 #include "widgets/model/trend_time.h"
+#include "widgets/model/trend_zoom.h"
 
 namespace kvr {
 
@@ -70,11 +72,14 @@ float readBackValue(const TSignalSettings& channel, uint16_t relativeDigit);
 
 // Which records the view must draw next: from..to inclusive (none when
 // from > to), after redrawing the background when `background` is set.
+// The background goes on the columns from `backgroundFrom` to the right
+// edge: all of them after a change, or the ones a page turn uncovers.
 // When the view paged by whole grid columns, `scroll` > 0: the drawing so
-// far moves that many columns left and only the columns it uncovers at the
-// right get the background; the records still in view are not drawn again.
+// far moves that many columns left first; the records still in view are
+// not drawn again.
 struct TrendDrawPlan {
     bool background = false;
+    int backgroundFrom = 0;
     int scroll = 0;
     int from = 0;
     int to = -1;
@@ -151,12 +156,41 @@ public:
     // Moves the view by `count` records and stops following; nothing while
     // not visible. Returns whether anything happened.
     bool MoveX(int count, bool visible);
+    // Follows the newest record again (after MoveX): the view shows it and
+    // pages on with new records, as before the first move.
+    void followNewest();
+
+    // The time zoom: records per pixel column or pixels per record. The
+    // record at `anchorColumn` stays in its column, unless the view is
+    // following, where the newest record stays in view. Returns whether
+    // the scale changed.
+    const TimeScale& timeScale() const { return timeScale_; }
+    int timeZoomLevel() const { return timeZoomLevel_; }
+    bool setTimeZoomLevel(int level, int anchorColumn);
+    bool zoomTimeIn(int anchorColumn) { return setTimeZoomLevel(timeZoomLevel_ - 1, anchorColumn); }
+    bool zoomTimeOut(int anchorColumn) { return setTimeZoomLevel(timeZoomLevel_ + 1, anchorColumn); }
+
+    // The reference cursor: a record picked by a click, against which the
+    // cursor's values are compared. Only a sample record can be picked.
+    // Returns whether the reference moved there.
+    bool setReference(int column);
+    void clearReference();
+    bool hasReference() const { return referenceRecord_ >= 0; }
+    int referenceRecord() const { return referenceRecord_; }
+    // The reference record's values on today's channel ranges, as the
+    // cursor reads a record.
+    TVAtCursor referenceValues() const;
+    // Its plot column, when it is in view.
+    std::optional<int> referenceColumn() const;
 
     // Mouse at plot column `column`, inside the plot or not. Returns
     // whether the cursor read-out changed (OnNewCursorPos is due).
     bool trackCursor(int column, bool insidePlot);
     bool cursorShown() const { return cursorShown_; }
     int cursorColumn() const { return cursorColumn_; }
+    // The records under the plot moved: the next trackCursor reads its
+    // column afresh, even the same one.
+    void forgetCursorColumn();
 
     // The view: plot size in pixel columns and rows, and its drawing plan.
     void setPlotSize(int columns, int rows);
@@ -175,12 +209,23 @@ public:
     std::function<void()> onRecNoChanged;
     std::function<void()> onMaxRecords;
     std::function<void()> onRepaint;
+    // Flow (following the newest record) went on or off.
+    std::function<void()> onFollowChanged;
+    // The reference cursor was set, moved or dropped.
+    std::function<void()> onReferenceChanged;
     // Register with the recording clock at an interval (true) or leave it.
     std::function<void(bool, int)> onClockRegistration;
 
 private:
     void copyCurrentDigits();
     void refreshBookkeeping();
+    void setFollowing(bool on);
+    // Records whose column lies in the plot or just right of it.
+    int64_t viewCapacity() const;
+    // Pages the view forward by whole grid columns until the newest record
+    // is in view.
+    void pageToNewest();
+    void readRecord(int index, TVAtCursor& out) const;
     void repaint();
     void setZoom(long double z, bool& changed);
     template <typename T>
@@ -222,6 +267,10 @@ private:
     bool viewValid_ = false;
     int drawnFirst_ = 0;  // the record in the drawing's column 0 (negative once trimmed away)
     int drawnCount_ = 0;  // records drawn from drawnFirst_ on
+
+    TimeScale timeScale_;
+    int timeZoomLevel_ = oneRecordPerColumnLevel();
+    int referenceRecord_ = -1;
 };
 
 }  // namespace kvr

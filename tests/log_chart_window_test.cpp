@@ -1,0 +1,207 @@
+// The Log Chart tab in the window at its design size, offscreen: the time
+// zoom, "Live" and the reference line fit and cover nothing; "Live" and End
+// bring following back after "<<"; the read-out shows the record's time and
+// the differences from a reference cursor set by a click.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
+
+#include "dashboard/logging/cursor_readout.h"
+#include "dashboard/memory_serial_port.h"
+#include "dashboard/ui/log_chart_tab.h"
+#include "dashboard/ui/tform1.h"
+#include "support/recording_dialogs.h"
+#include "widgets/ab_trend.h"
+#include "widgets/model/trend_record.h"
+
+namespace {
+
+struct Window {
+    kvr::MemorySerialPort port;
+    RecordingDialogs dialogs;
+    TForm1 form{port, dialogs};
+
+    Window() {
+        form.resize(900, 680);
+        form.show();
+        form.PageControl1->setCurrentWidget(form.TabLogChart);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QCoreApplication::processEvents();
+    }
+    LogChartTab& tab() { return *form.logChart; }
+    TAbTrend& chart() { return *form.logChart->ABTrend1; }
+    QPoint plotPoint(int column) { return chart().plotRect().topLeft() + QPoint(column, 40); }
+};
+
+// The window-relative rectangle of a widget.
+QRect inWindow(const QWidget* w) { return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size()); }
+
+// The controls a user sees and works: buttons, labels, spin boxes, the chart.
+std::vector<QWidget*> visibleControls(QWidget* page) {
+    std::vector<QWidget*> out;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (!w->isVisible()) continue;
+        if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w) || qobject_cast<QAbstractSpinBox*>(w))
+            out.push_back(w);
+    }
+    return out;
+}
+
+TEST(LogChartWindow, NewControlsFitTheirTextsAndCoverNothingAt900x680) {
+    Window win;
+    LogChartTab& tab = win.tab();
+    TAbTrend& chart = win.chart();
+    const std::vector<QWidget*> added = {tab.TimeZoomIn, tab.TimeZoomOut, tab.TimeScaleLabel, tab.LiveButton,
+                                         tab.ReferenceLabel};
+    const QRect chartRect = inWindow(&chart);
+    const QRect plot = chart.plotRect().translated(chartRect.topLeft());
+    const QRect caption = chart.captionRect().translated(chartRect.topLeft());
+    ASSERT_FALSE(caption.isEmpty());
+
+    // Each scale text in the label, each reference line as long as it gets.
+    for (int i = 0; i < kvr::timeScaleLevels() + 2; ++i) tab.TimeZoomOut->click();
+    EXPECT_EQ(tab.TimeScaleLabel->text(), QStringLiteral("1000 records/pixel"));
+    for (int i = 0; i < kvr::timeScaleLevels() + 2; ++i) tab.TimeZoomIn->click();
+    EXPECT_EQ(tab.TimeScaleLabel->text(), QStringLiteral("4 pixels/record"));
+    QCoreApplication::processEvents();
+
+    for (QWidget* w : added) {
+        SCOPED_TRACE(w->accessibleName().toStdString());
+        EXPECT_FALSE(w->accessibleName().isEmpty());
+        const QRect r = inWindow(w);
+        EXPECT_TRUE(chartRect.contains(r)) << "inside the chart";
+        EXPECT_FALSE(r.intersects(plot)) << "off the data";
+        EXPECT_FALSE(r.intersects(caption)) << "clear of the caption";
+        EXPECT_LE(r.right(), win.form.TabLogChart->mapTo(&win.form, QPoint(win.form.TabLogChart->width(), 0)).x());
+        if (auto* b = qobject_cast<QPushButton*>(w)) {
+            EXPECT_GE(b->width(), QFontMetrics(b->font()).horizontalAdvance(b->text()) + 8) << "text fits";
+            EXPECT_GE(b->height(), QFontMetrics(b->font()).height()) << "text fits";
+        }
+        for (QWidget* other : visibleControls(win.form.TabLogChart)) {
+            if (other == w || other->isAncestorOf(w) || w->isAncestorOf(other) || other == &chart) continue;
+            EXPECT_FALSE(r.intersects(inWindow(other)))
+                << "overlaps " << other->metaObject()->className() << " \"" << other->accessibleName().toStdString()
+                << "\"";
+        }
+    }
+    QFontMetrics scale(tab.TimeScaleLabel->font());
+    for (int level = 0; level < kvr::timeScaleLevels(); ++level)
+        EXPECT_LE(scale.horizontalAdvance(QString::fromStdString(kvr::timeScaleAt(level).text())),
+                  tab.TimeScaleLabel->width());
+
+    // The longest reference line in range: every difference across its
+    // channel's widest range, over a full store's 8 h 20 min.
+    const float across[8] = {-15000, -13, -157, -60, -64, -310, -15, -120};
+    const float none[8] = {};
+    const QString longest = QString::fromStdString(kvr::referenceReadout(across, 45658.0, none, 45658.35));
+    EXPECT_LE(QFontMetrics(tab.ReferenceLabel->font()).horizontalAdvance(longest), tab.ReferenceLabel->width())
+        << longest.toStdString();
+}
+
+TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
+    Window win;
+    LogChartTab& tab = win.tab();
+    TAbTrend& chart = win.chart();
+    kvr::TrendRecorder& r = chart.recorder();
+    for (int i = 0; i < 3000; ++i) chart.AddRecord();
+    auto newestInView = [&] {
+        const int64_t column = r.timeScale().columnOf(r.store().count() - 1 - r.firstShown());
+        return column >= 0 && column <= r.plotColumns();
+    };
+    ASSERT_TRUE(tab.LiveButton->isChecked()) << "following at start";
+    ASSERT_TRUE(newestInView());
+
+    tab.Button9->click();  // "<<"
+    EXPECT_FALSE(tab.LiveButton->isChecked());
+    const int parked = r.firstShown();
+    for (int i = 0; i < 1000; ++i) chart.AddRecord();
+    EXPECT_EQ(r.firstShown(), parked);
+    EXPECT_FALSE(newestInView());
+
+    tab.LiveButton->click();
+    EXPECT_TRUE(tab.LiveButton->isChecked());
+    EXPECT_TRUE(newestInView());
+    EXPECT_TRUE(chart.hasFocus() || !QApplication::focusWidget()) << "the chart keeps the keys";
+    for (int i = 0; i < 800; ++i) {
+        chart.AddRecord();
+        ASSERT_TRUE(newestInView()) << i;
+    }
+    tab.LiveButton->click();
+    EXPECT_TRUE(tab.LiveButton->isChecked()) << "a second press keeps following";
+
+    QTest::keyClick(&chart, Qt::Key_Left);
+    EXPECT_FALSE(tab.LiveButton->isChecked()) << "a key move shows in the button";
+    QTest::keyClick(&chart, Qt::Key_End);
+    EXPECT_TRUE(tab.LiveButton->isChecked());
+    EXPECT_TRUE(newestInView());
+}
+
+TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {
+    char dir[] = "/tmp/kvr-chart-window-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string file = std::string(dir) + "/run.KVL";
+    {
+        // Records a tenth of a second apart from 12:00:00.000, RPM rising by 10 a record.
+        std::ofstream out(file, std::ios::binary);
+        for (int i = 0; i < 400; ++i) {
+            kvr::TrendRecord rec;
+            rec.time = 45658.5 + i * 0.1 / 86400;
+            rec.digits = {static_cast<uint16_t>(1000 + 10 * i), 500, 500, 500, 500, 500, 500, 500};
+            unsigned char bytes[kvr::kTrendRecordBytes];
+            kvr::encodeTrendRecord(rec, bytes);
+            out.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+        }
+    }
+    Window win;
+    LogChartTab& tab = win.tab();
+    ASSERT_EQ(tab.LoadFromFile(file), 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("Click the chart")) << "a hint until a reference is set";
+
+    // Right of the data before any record was read: the values the cursor
+    // holds, and no time, which it has none of yet.
+    QTest::mouseMove(&win.chart(), win.plotPoint(600));
+    EXPECT_TRUE(tab.Label5->text().endsWith(", DUTY= 0")) << tab.Label5->text().toStdString();
+
+    QTest::mouseMove(&win.chart(), win.plotPoint(50));
+    EXPECT_TRUE(tab.Label5->text().startsWith("RPM= 1500, MAP= ")) << tab.Label5->text().toStdString();
+    EXPECT_TRUE(tab.Label5->text().endsWith(", TIME= 12:00:05.000")) << tab.Label5->text().toStdString();
+
+    QTest::mouseClick(&win.chart(), Qt::LeftButton, Qt::NoModifier, win.plotPoint(50));
+    EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("REF= 12:00:05.000, dT= 0.000 s, dRPM= 0, dMAP= 0.00"))
+        << tab.ReferenceLabel->text().toStdString();
+
+    QTest::mouseMove(&win.chart(), win.plotPoint(80));
+    EXPECT_TRUE(tab.Label5->text().endsWith(", TIME= 12:00:08.000"));
+    EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("REF= 12:00:05.000, dT= +3.000 s, dRPM= +300, dMAP= 0.00"))
+        << tab.ReferenceLabel->text().toStdString();
+    QTest::mouseMove(&win.chart(), win.plotPoint(20));
+    EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("REF= 12:00:05.000, dT= -3.000 s, dRPM= -300"))
+        << tab.ReferenceLabel->text().toStdString();
+
+    // On a chart narrower than the line, the line is cut with "..." and
+    // the whole of it is in the tool tip.
+    win.chart().resize(420, win.chart().height());
+    QTest::mouseMove(&win.chart(), win.plotPoint(21));
+    const QString full = tab.ReferenceLabel->toolTip();
+    EXPECT_TRUE(full.startsWith("REF= 12:00:05.000, dT= -2.900 s, dRPM= -290")) << full.toStdString();
+    EXPECT_TRUE(tab.ReferenceLabel->text().endsWith(QChar(0x2026))) << tab.ReferenceLabel->text().toStdString();
+    EXPECT_LE(tab.ReferenceLabel->fontMetrics().horizontalAdvance(tab.ReferenceLabel->text()),
+              tab.ReferenceLabel->width());
+
+    QTest::keyClick(&win.chart(), Qt::Key_Escape);
+    EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("Click the chart"));
+    std::remove(file.c_str());
+    ::rmdir(dir);
+}
+
+}  // namespace
