@@ -21,3 +21,33 @@ ResizeLayout FormResize(int w, int h) {
 }
 
 }  // namespace kvr
+
+#include <algorithm>
+#include <cmath>
+
+namespace kvr {
+
+PageRect GaugesScale::place(const PageRect& d) const {
+    // Edges are scaled, not sizes, so neighbours that touch at design size
+    // still touch and never overlap after rounding.
+    const auto at = [this](int v) { return static_cast<int>(std::lround(v * factor)); };
+    const int x0 = left + at(d.x), y0 = top + at(d.y);
+    const int x1 = left + at(d.x + d.w), y1 = top + at(d.y + d.h);
+    return {x0, y0, std::max(1, x1 - x0), std::max(1, y1 - y0)};
+}
+
+int GaugesScale::fontPixels(int designPixels) const {
+    return std::max(6, static_cast<int>(std::lround(designPixels * factor)));
+}
+
+GaugesScale gaugesScale(int pageWidth, int pageHeight) {
+    GaugesScale s;
+    if (pageWidth <= 0 || pageHeight <= 0) return s;
+    s.factor = std::min(static_cast<double>(pageWidth) / kGaugesDesignWidth,
+                        static_cast<double>(pageHeight) / kGaugesDesignHeight);
+    s.left = std::max(0, static_cast<int>((pageWidth - kGaugesDesignWidth * s.factor) / 2));
+    s.top = 0;
+    return s;
+}
+
+}  // namespace kvr

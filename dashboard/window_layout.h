@@ -21,3 +21,28 @@ inline constexpr int kDesignWidth = 900;
 inline constexpr int kDesignHeight = 680;
 
 }  // namespace kvr
+
+namespace kvr {
+
+// The Gauges page scales its design arrangement as one block: every control
+// keeps its place relative to the others and grows or shrinks with the page.
+struct PageRect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+struct GaugesScale {
+    double factor = 1;
+    int left = 0, top = 0;  // where the scaled block starts (centred across)
+    PageRect place(const PageRect& design) const;
+    // A font's pixel size on the scaled page (at least 6).
+    int fontPixels(int designPixels) const;
+};
+
+// The block every Gauges control lies in, at design size.
+inline constexpr int kGaugesDesignWidth = 872;
+inline constexpr int kGaugesDesignHeight = 470;
+
+// The largest uniform scale at which the design block fits the page.
+GaugesScale gaugesScale(int pageWidth, int pageHeight);
+
+}  // namespace kvr

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
+#include <vector>
 
 #include "dashboard/dashboard_core.h"
 #include "dashboard/ui/sheet_grids.h"
@@ -26,6 +28,7 @@ class LogChartTab;
 class TAb270Meter;
 class TAbLED;
 class TGauge;
+class GaugesPage;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -116,6 +119,11 @@ public:
     QAction* SaveAsm1;
     QAction* Exite1;
     QAction* Rescancomports1;
+    QAction* FullScreenGauges1;  // View menu, F11: the gauges alone, full screen
+
+    // The gauges alone on the whole screen, or the window as it was.
+    void setGaugesFullScreen(bool on);
+    bool gaugesFullScreen() const { return gaugesFullScreen_; }
 
     QTimer Timer1;
     SheetGrids sheetGrids;
@@ -125,6 +133,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildTopBar(QWidget* central);
@@ -133,6 +142,8 @@ private:
     void buildLogTextTab();
     void buildNotesAndUtilities();
     void FormResize();
+    // Accessible names for the controls whose text does not say what they are.
+    void nameControls();
     void SAVE_LOGFILE();
     void LOAD_LOGFILE();
     void PRINT_KVR_VALUES();
@@ -158,6 +169,7 @@ private:
 
     kvr::DashboardCore core_;
     Dialogs& dialogs_;
+    GaugesPage* gaugesPage_ = nullptr;
     Prompts prompts_{*this};
     int sheetFillsShown_ = 0;
     int notesClearsShown_ = 0;
@@ -166,4 +178,8 @@ private:
     uint32_t panelColorShown_[5] = {};
     std::vector<std::string> comboItemsShown_;
     bool closing_ = false;
+    bool gaugesFullScreen_ = false;
+    QRect pageGeometryBeforeFullScreen_;
+    bool wasMaximized_ = false;
+    std::vector<QPointer<QWidget>> hiddenForFullScreen_;
 };
