@@ -51,3 +51,45 @@ GaugesScale gaugesScale(int pageWidth, int pageHeight) {
 }
 
 }  // namespace kvr
+
+#include <numeric>
+
+namespace kvr {
+
+bool fitColumns(std::vector<int>& widths, const std::vector<int>& needed, int available) {
+    if (widths.size() != needed.size()) return false;
+    const int need = std::accumulate(needed.begin(), needed.end(), 0);
+    if (need > available) return false;
+    bool short_ = false;
+    for (size_t c = 0; c < widths.size(); ++c) short_ |= widths[c] < needed[c];
+    if (!short_) return true;  // every text fits: the design stays as it is
+    std::vector<int> w = widths;
+    const int used = std::accumulate(w.begin(), w.end(), 0);
+    int spare = available - used;  // may be negative when the design overfills the grid
+    for (size_t c = 0; c < w.size(); ++c) {
+        if (w[c] >= needed[c]) continue;
+        const int grow = needed[c] - w[c];
+        w[c] = needed[c];
+        spare -= grow;
+    }
+    // Still too wide: the columns with room to give shrink towards their needs,
+    // the widest surplus first.
+    while (spare < 0) {
+        size_t donor = w.size();
+        int surplus = 0;
+        for (size_t c = 0; c < w.size(); ++c) {
+            if (w[c] - needed[c] > surplus) {
+                surplus = w[c] - needed[c];
+                donor = c;
+            }
+        }
+        if (donor == w.size()) return false;  // cannot happen when need <= available
+        const int give = std::min(surplus, -spare);
+        w[donor] -= give;
+        spare += give;
+    }
+    widths = w;
+    return true;
+}
+
+}  // namespace kvr

@@ -39,10 +39,23 @@ struct GaugesScale {
 };
 
 // The block every Gauges control lies in, at design size.
-inline constexpr int kGaugesDesignWidth = 872;
+inline constexpr int kGaugesDesignWidth = 866;
 inline constexpr int kGaugesDesignHeight = 470;
 
 // The largest uniform scale at which the design block fits the page.
 GaugesScale gaugesScale(int pageWidth, int pageHeight);
+
+}  // namespace kvr
+
+#include <vector>
+
+namespace kvr {
+
+// Column widths that show every cell of a grid whole. `widths` holds the
+// design widths, `needed` what each column's texts need, `available` the room
+// inside the grid. Short columns grow, first into room the columns leave
+// unused, then by taking from columns wider than their texts need. Returns
+// false and leaves `widths` as it was when the texts cannot all fit.
+bool fitColumns(std::vector<int>& widths, const std::vector<int>& needed, int available);
 
 }  // namespace kvr

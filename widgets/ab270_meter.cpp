@@ -52,7 +52,7 @@ void TAb270Meter::setValue(float v) {
     const ValueState& after = shown_;
     followBlinking();
     // Only what moved is repainted; the cached face fills in beneath it.
-    const Geometry g = geometry();
+    const Geometry g = dialGeometry();
     QRegion dirty;
     if (after.needleAngle != before.needleAngle) {
         dirty += needleRect(g, before.needleAngle);
@@ -86,7 +86,7 @@ void TAb270Meter::followBlinking() {
             const bool red = kvr::MeterModel::blinkRed(ticks);
             if (red != blinkRed_) {
                 blinkRed_ = red;
-                const Geometry g = geometry();
+                const Geometry g = dialGeometry();
                 update(needleRect(g, model_.needleAngleDegrees()));
             }
         });
@@ -103,7 +103,7 @@ bool TAb270Meter::FaceKey::operator==(const FaceKey& o) const {
            std::equal(std::begin(sectors), std::end(sectors), std::begin(o.sectors));
 }
 
-TAb270Meter::Geometry TAb270Meter::geometry() const {
+TAb270Meter::Geometry TAb270Meter::dialGeometry() const {
     const QRectF area = rect();
     const double side = std::min(area.width(), area.height());
     const double outer = side / 2.0 - 4;
@@ -252,7 +252,7 @@ void TAb270Meter::paintFace(QPainter& p, const Geometry& g) const {
 }
 
 void TAb270Meter::paintEvent(QPaintEvent* event) {
-    const Geometry g = geometry();
+    const Geometry g = dialGeometry();
     const FaceKey key = faceKey();
     if (face_.isNull() || !(key == faceKey_)) {
         face_ = QPixmap(key.size * key.pixelRatio);

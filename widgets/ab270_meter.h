@@ -74,7 +74,7 @@ private:
         QPointF centre;
         double side, outer, scaleR;
     };
-    Geometry geometry() const;
+    Geometry dialGeometry() const;
     FaceKey faceKey() const;
     QColor backdrop() const;
     ValueState valueState() const;

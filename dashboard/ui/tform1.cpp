@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTextCursor>
 #include <QTabWidget>
@@ -337,12 +338,14 @@ void TForm1::buildGaugesTab() {
     Ab270Meter5 = new TAb270Meter(t);
     Ab270Meter4 = new TAb270Meter(t);
     Ab270Meter6 = new TAb270Meter(t);
-    t->place(Ab270Meter1, QRect(0, 1, 220, 208));
-    t->place(Ab270Meter3, QRect(221, 1, 220, 208));
-    t->place(Ab270Meter2, QRect(442, 1, 220, 208));
-    t->place(Ab270Meter5, QRect(652, 1, 220, 208));
-    t->place(Ab270Meter4, QRect(0, 210, 220, 208));
-    t->place(Ab270Meter6, QRect(652, 210, 220, 208));
+    // A dial is a 208-pixel circle centred in its 220 x 208 box; the boxes of
+    // the third and fourth dials overlap by 10 pixels, so each is placed as
+    // its circle's square, which no other control overlaps.
+    const std::pair<TAb270Meter*, QPoint> dials[6] = {
+        {Ab270Meter1, {0, 1}}, {Ab270Meter3, {221, 1}}, {Ab270Meter2, {442, 1}},
+        {Ab270Meter5, {652, 1}}, {Ab270Meter4, {0, 210}}, {Ab270Meter6, {652, 210}},
+    };
+    for (const auto& [dial, at] : dials) t->place(dial, QRect(at.x() + 6, at.y(), 208, 208));
     designMeter(Ab270Meter1, d.meterSettings[0], "##0.0", 4, 8000, 0.0001f);
     designMeter(Ab270Meter2, d.meterSettings[1], "##0.0", 5, 65, -32);
     designMeter(Ab270Meter3, d.meterSettings[2], "#0.0", 4, 255, 0.0001f);
@@ -388,7 +391,8 @@ void TForm1::buildGaugesTab() {
     caption("OPTIONS ", 226, 384);
     auto option = [t](const QString& text, int x, int y) {
         QLabel* p = optionPanel(t, text, x, y);
-        t->place(p, QRect(x, y, 84, 24), 10);
+        // 9 pixels leave "RPM Relay OFF" a margin inside its 84-pixel panel.
+        t->place(p, QRect(x, y, 84, 24), 9);
         return p;
     };
     FuelPump = option("FuelPump", 226, 378 + 20);
@@ -612,6 +616,7 @@ void TForm1::setGaugesFullScreen(bool on) {
     QWidget* central = centralWidget();
     if (on) {
         wasMaximized_ = isMaximized();
+        geometryBeforeFullScreen_ = geometry();
         pageGeometryBeforeFullScreen_ = PageControl1->geometry();
         PageControl1->setCurrentWidget(TabGauges);
         // Everything but the gauges goes out of sight: top bar, menu, tabs.
@@ -624,8 +629,10 @@ void TForm1::setGaugesFullScreen(bool on) {
         menuBar()->hide();
         PageControl1->tabBar()->hide();
         PageControl1->setDocumentMode(true);
-        PageControl1->setGeometry(central->rect());
         showFullScreen();
+        // Without a window manager to honour the request, take the screen here.
+        if (QScreen* s = screen()) setGeometry(s->geometry());
+        PageControl1->setGeometry(central->rect());
     } else {
         for (const QPointer<QWidget>& w : hiddenForFullScreen_)
             if (w) w->show();
@@ -634,10 +641,12 @@ void TForm1::setGaugesFullScreen(bool on) {
         PageControl1->tabBar()->show();
         PageControl1->setDocumentMode(false);
         PageControl1->setGeometry(pageGeometryBeforeFullScreen_);
-        if (wasMaximized_)
+        if (wasMaximized_) {
             showMaximized();
-        else
+        } else {
             showNormal();
+            setGeometry(geometryBeforeFullScreen_);
+        }
         FormResize();
     }
 }

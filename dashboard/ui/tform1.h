@@ -180,6 +180,7 @@ private:
     bool closing_ = false;
     bool gaugesFullScreen_ = false;
     QRect pageGeometryBeforeFullScreen_;
+    QRect geometryBeforeFullScreen_;
     bool wasMaximized_ = false;
     std::vector<QPointer<QWidget>> hiddenForFullScreen_;
 };
