@@ -451,7 +451,12 @@ void TForm1::applyDisplay() {
         if (want.visible != m->isVisible()) m->setVisible(want.visible);
         m->setValue(d.meter[i]);
     }
-    auto setText = [](QLabel* l, const std::string& text) {
+    // Most texts stay the same from one record to the next: compare with what
+    // was last shown before building a QString, and touch a label only on a change.
+    auto setText = [this](QLabel* l, const std::string& text) {
+        std::string& shown = labelTextShown_[l];
+        if (shown == text && !shown.empty()) return;
+        shown = text;
         const QString t = QString::fromStdString(text);
         if (l->text() != t) l->setText(t);
     };

@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "dashboard/dashboard_core.h"
@@ -177,6 +179,7 @@ private:
     kvr::MeterSettings meterSettingsShown_[6];
     uint32_t panelColorShown_[5] = {};
     std::vector<std::string> comboItemsShown_;
+    std::map<const QLabel*, std::string> labelTextShown_;
     bool closing_ = false;
     bool gaugesFullScreen_ = false;
     QRect pageGeometryBeforeFullScreen_;
