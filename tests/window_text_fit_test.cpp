@@ -115,8 +115,12 @@ TEST_P(WindowTextFit, EveryTabShowsItsTextsWhole) {
     port.resetResults[0] = 1;
     RecordingDialogs dialogs;
     TForm1 form(port, dialogs);
-    form.resize(GetParam());
     form.show();
+    // The size asked for is the window's outer size where the minimum size
+    // allows (the resize rules follow the outer size, frame included).
+    const QSize frame = form.frameGeometry().size() - form.geometry().size();
+    form.resize((GetParam() - frame).expandedTo(form.minimumSize()));
+    QApplication::processEvents();
     form.OpenCommport->click();
     ASSERT_TRUE(form.core().PortOpen);
 

@@ -5,7 +5,9 @@
 #include <QStyle>
 #include <QLabel>
 #include <QTableWidget>
+#include <QEvent>
 #include <algorithm>
+#include <functional>
 
 #include "dashboard/window_layout.h"
 
@@ -48,7 +50,47 @@ QTableWidget* makeGrid(QWidget* parent, const kvr::SheetGridLayout& l) {
     return g;
 }
 
+// Calls back whenever the watched page changes size.
+class PageResizeWatch : public QObject {
+public:
+    PageResizeWatch(QWidget* page, std::function<void()> onResize)
+        : QObject(page), onResize_(std::move(onResize)) {
+        page->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Resize) onResize_();
+        return false;
+    }
+
+private:
+    std::function<void()> onResize_;
+};
+
 }  // namespace
+
+void SheetGrids::keepInsidePage(QWidget* page) {
+    // The right-hand grids of the design reach a few pixels past a tab page
+    // as Qt's styles draw it: they give up those pixels (their columns refit)
+    // rather than lose their right-hand frame and column ends.
+    for (const kvr::SheetGridLayout& l : kvr::sheetGridLayouts()) {
+        QTableWidget* g = grids_.at(l.number);
+        if (g->parentWidget() != page) continue;
+        const int width = std::max(20, std::min(l.width, page->width() - l.left - 1));
+        if (g->width() == width) continue;
+        g->resize(width, g->height());
+        auto design = designWidths_.find(l.number);
+        if (design != designWidths_.end()) fitTexts(g, design->second);
+    }
+    for (auto& [number, panel] : panels_) {
+        if (panel->parentWidget() != page) continue;
+        const int right = page->width() - 1;
+        const int width = std::min(panelWidths_[number], right - panel->x());
+        if (panel->width() != width) {
+            panel->resize(width, panel->height());
+            fitCaption(panel);
+        }
+    }
+}
 
 void SheetGrids::build(QWidget* fuel, QWidget* ignition, QWidget* options, QWidget* airTemp) {
     auto page = [&](kvr::SheetTab t) {
@@ -64,6 +106,7 @@ void SheetGrids::build(QWidget* fuel, QWidget* ignition, QWidget* options, QWidg
     auto closePanel = [&] {
         if (panelOwner == 0) return;
         panels_[panelOwner]->setGeometry(panelBox.left(), std::max(0, panelBox.top() - 19), panelBox.width(), 18);
+        panelWidths_[panelOwner] = panelBox.width();
         fitCaption(panels_[panelOwner]);
     };
     for (const kvr::SheetGridLayout& l : kvr::sheetGridLayouts()) {
@@ -87,6 +130,8 @@ void SheetGrids::build(QWidget* fuel, QWidget* ignition, QWidget* options, QWidg
         }
     }
     closePanel();
+    for (QWidget* page : {fuel, ignition, options, airTemp})
+        new PageResizeWatch(page, [this, page] { keepInsidePage(page); });
 }
 
 void SheetGrids::apply(const kvr::SheetSet& sheets, bool filled) {

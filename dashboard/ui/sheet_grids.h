@@ -38,6 +38,9 @@ private:
     // so every cell shows its whole text.
     void fitTexts(QTableWidget* g, const std::vector<int>& designWidths);
     static void fitCaption(QLabel* panel);
+    void keepInsidePage(QWidget* page);
+
+    std::map<int, int> panelWidths_;  // design widths of the caption panels
 
     std::map<int, std::vector<int>> designWidths_;
     std::map<int, QTableWidget*> grids_;
