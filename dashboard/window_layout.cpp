@@ -62,9 +62,10 @@ bool fitColumns(std::vector<int>& widths, const std::vector<int>& needed, int av
     if (need > available) return false;
     bool short_ = false;
     for (size_t c = 0; c < widths.size(); ++c) short_ |= widths[c] < needed[c];
-    if (!short_) return true;  // every text fits: the design stays as it is
     std::vector<int> w = widths;
     const int used = std::accumulate(w.begin(), w.end(), 0);
+    // Every text fits and the columns fit the grid: the design stays as it is.
+    if (!short_ && used <= available) return true;
     int spare = available - used;  // may be negative when the design overfills the grid
     for (size_t c = 0; c < w.size(); ++c) {
         if (w[c] >= needed[c]) continue;

@@ -54,7 +54,8 @@ namespace kvr {
 // Column widths that show every cell of a grid whole. `widths` holds the
 // design widths, `needed` what each column's texts need, `available` the room
 // inside the grid. Short columns grow, first into room the columns leave
-// unused, then by taking from columns wider than their texts need. Returns
+// unused, then by taking from columns wider than their texts need; columns
+// wider than the grid give up their surplus the same way. Returns
 // false and leaves `widths` as it was when the texts cannot all fit.
 bool fitColumns(std::vector<int>& widths, const std::vector<int>& needed, int available);
 

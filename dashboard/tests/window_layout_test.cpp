@@ -50,10 +50,13 @@ TEST(FitColumns, ShortColumnsBorrowUnusedRoomThenSurplus) {
     EXPECT_EQ(w, (std::vector<int>{70, 80, 40}));
     EXPECT_EQ(std::accumulate(w.begin(), w.end(), 0), 190);
 
-    // Texts that fit stay at their design widths, even in a grid the design overfills.
+    // Texts that fit stay at their design widths...
     w = {100, 100};
-    EXPECT_TRUE(fitColumns(w, {20, 20}, 150));
+    EXPECT_TRUE(fitColumns(w, {20, 20}, 250));
     EXPECT_EQ(w, (std::vector<int>{100, 100}));
+    // ...unless the grid became too narrow for them: no scroll bar then.
+    EXPECT_TRUE(fitColumns(w, {20, 60}, 150));
+    EXPECT_EQ(w, (std::vector<int>{50, 100}));
 }
 
 TEST(FitColumns, ImpossibleFitsLeaveTheDesign) {

@@ -170,8 +170,10 @@ void SheetGrids::fitCaption(QLabel* panel) {
 int SheetGrids::cellTextPadding(const QTableWidget* g) {
     // The item delegate keeps this margin on each side of a cell's text, and
     // the grid line takes one pixel.
+    // Three more: the view lays a text out slightly wider than its advance
+    // and elides it at the last pixel.
     const int margin = g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1;
-    return 2 * margin + 1;
+    return 2 * margin + 1 + 3;
 }
 
 int SheetGrids::textRoom(const QTableWidget* g) {
