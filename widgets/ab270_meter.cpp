@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <limits>
 
 #include "widgets/recording_clock.h"
 
@@ -19,9 +18,11 @@ double nowAsDays() {
     // The local time without a time-zone lookup per call: the offset from UTC
     // is looked up again only once a minute (the meters ask many times a second).
     static qint64 offsetMs = 0;
-    static qint64 offsetCheckedAt = std::numeric_limits<qint64>::min();
+    static qint64 offsetCheckedAt = 0;
+    static bool offsetKnown = false;
     const qint64 utcMs = QDateTime::currentMSecsSinceEpoch();
-    if (utcMs - offsetCheckedAt > 60000 || utcMs < offsetCheckedAt) {
+    if (!offsetKnown || utcMs < offsetCheckedAt || utcMs - offsetCheckedAt > 60000) {
+        offsetKnown = true;
         offsetMs = QDateTime::fromMSecsSinceEpoch(utcMs).offsetFromUtc() * 1000LL;
         offsetCheckedAt = utcMs;
     }
