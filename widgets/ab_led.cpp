@@ -8,6 +8,13 @@ TAbLED::TAbLED(QWidget* parent, int lampSize, QColor colorOn)
     setFixedSize(lampSize_ + 2, lampSize_ + 2);
 }
 
+void TAbLED::setLampSize(int size) {
+    if (size == lampSize_ || size <= 0) return;
+    lampSize_ = size;
+    setFixedSize(lampSize_ + 2, lampSize_ + 2);
+    update();
+}
+
 void TAbLED::setStatusInt(int value) {
     statusInt_ = value;
     setChecked(((static_cast<unsigned>(statusInt_) >> statusBit_) & 1u) != 0);

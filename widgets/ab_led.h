@@ -24,6 +24,9 @@ public:
     void setLit(bool lit) { setStatusBit(lit ? 1 : 0); }
 
     QColor colorOn() const { return colorOn_; }
+    int lampSize() const { return lampSize_; }
+    // Resizes the lamp (the widget is the lamp plus a one-pixel margin).
+    void setLampSize(int size);
 
 signals:
     void changed(bool lit);

@@ -1,6 +1,8 @@
 #include "dashboard/ui/log_chart_tab.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
+#include <QStyle>
 #include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,15 +28,20 @@ constexpr uint32_t kPanelColours[8] = {0xFF0000, 0x00FF00, 0xFFFFFF, 0x00FFFF, 0
 struct Legend {
     const char* caption;
     uint32_t box;
-    QColor text;
 };
 
 QColor rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
+// Dark text on light colours, white on dark ones (by perceived brightness).
+QColor readableOn(uint32_t c) {
+    const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+    return (299 * r + 587 * g + 114 * b) / 1000 >= 140 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
 void colourPanel(QLabel* panel, uint32_t c) {
     QPalette pal = panel->palette();
     pal.setColor(QPalette::Window, rgb(c));
-    pal.setColor(QPalette::WindowText, (c == 0x0000FF || c == 0x800080 || c == 0xFF0000) ? Qt::white : Qt::black);
+    pal.setColor(QPalette::WindowText, readableOn(c));
     panel->setPalette(pal);
 }
 
@@ -115,6 +122,9 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     Panel28->setGeometry(48, 44, 100, 22);
     Panel28->setAutoFillBackground(true);
     Panel28->setAlignment(Qt::AlignCenter);
+    QFont panelFont = Panel28->font();
+    panelFont.setPixelSize(10);  // "Right Scale CH>" whole in its 94 pixels
+    Panel28->setFont(panelFont);
     Edit3 = new QLineEdit(page);
     Edit3->hide();  // the panel's caption carries its text
     Edit3->setReadOnly(true);
@@ -131,6 +141,7 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     Panel27->setGeometry(870 - 137, 44, 94, 22);
     Panel27->setAutoFillBackground(true);
     Panel27->setAlignment(Qt::AlignCenter);
+    Panel27->setFont(panelFont);
     Edit2 = new QLineEdit(page);
     Edit2->hide();
     Edit2->setReadOnly(true);
@@ -268,22 +279,34 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     QFont small = GroupBox2->font();
     small.setPixelSize(10);
     const Legend legends[8] = {
-        {"RPM", 0xFF0000, QPalette().color(QPalette::WindowText)},
-        {"Air/Fuel Ratio", 0x00FF00, Qt::black},
-        {"Map", 0xFFFFFF, Qt::black},
-        {"Ignition Timing", 0x00FFFF, Qt::black},
-        {"Throttle Position", 0x808080, Qt::black},
-        {"AIR TEMP", 0x0000FF, Qt::white},
-        {"Knock", 0xFFFF00, Qt::black},
-        {"Injector Duty Cyc", 0x800080, Qt::white},
+        {"RPM", 0xFF0000},
+        {"Air/Fuel Ratio", 0x00FF00},
+        {"Map", 0xFFFFFF},
+        {"Ignition Timing", 0x00FFFF},
+        {"Throttle Position", 0x808080},
+        {"AIR TEMP", 0x0000FF},
+        {"Knock", 0xFFFF00},
+        {"Injector Duty Cyc", 0x800080},
     };
+    // Four columns, each as wide as its longer caption needs; what is left of
+    // the box is shared out evenly.
+    const QFontMetrics fm(small);
+    const int indicator = GroupBox2->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, GroupBox2) +
+                          GroupBox2->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, GroupBox2) + 6;
+    int columnWidth[4] = {};
+    for (int i = 0; i < 8; ++i)
+        columnWidth[i % 4] = std::max(columnWidth[i % 4], fm.horizontalAdvance(legends[i].caption) + indicator);
+    const int inner = GroupBox2->width() - 8;
+    const int spare = std::max(0, inner - (columnWidth[0] + columnWidth[1] + columnWidth[2] + columnWidth[3])) / 4;
     for (int i = 0; i < 8; ++i) {
+        int x = 4;
+        for (int c = 0; c < i % 4; ++c) x += columnWidth[c] + spare;
         legend[i] = new QCheckBox(legends[i].caption, GroupBox2);
         legend[i]->setFont(small);
-        legend[i]->setGeometry(4 + (i % 4) * 105, 12 + (i / 4) * 15, 103, 14);
+        legend[i]->setGeometry(x, 12 + (i / 4) * 15, columnWidth[i % 4] + spare - 2, 14);
         legend[i]->setChecked(true);
         legend[i]->setStyleSheet(QString("QCheckBox { background-color: %1; color: %2; }")
-                                     .arg(rgb(legends[i].box).name(), legends[i].text.name()));
+                                     .arg(rgb(legends[i].box).name(), readableOn(legends[i].box).name()));
         connect(legend[i], &QCheckBox::toggled, this, [this, i](bool on) { ABTrend1->channel(i + 1).setVisible(on); });
     }
     GOSUB_LOGCHART_COLORS();

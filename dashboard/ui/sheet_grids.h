@@ -24,7 +24,25 @@ public:
     QTableWidget* grid(int number) const { return grids_.at(number); }
     QLabel* panel(int gridNumber) const { return panels_.at(gridNumber); }
 
+    // The grids' font at design size, and the smallest it is made to fit texts.
+    static constexpr int kSheetFontPixels = 11;
+    static constexpr int kSheetMinFontPixels = 8;
+    static constexpr int kPanelFontPixels = 10;
+    // Pixels a cell needs beside its text's advance.
+    static int cellTextPadding(const QTableWidget* g);
+    // The width inside a grid that its columns can use.
+    static int textRoom(const QTableWidget* g);
+
 private:
+    // Widens short columns (and, when that is not enough, shrinks the font)
+    // so every cell shows its whole text.
+    void fitTexts(QTableWidget* g, const std::vector<int>& designWidths);
+    static void fitCaption(QLabel* panel);
+    void keepInsidePage(QWidget* page);
+
+    std::map<int, int> panelWidths_;  // design widths of the caption panels
+
+    std::map<int, std::vector<int>> designWidths_;
     std::map<int, QTableWidget*> grids_;
     std::map<int, QLabel*> panels_;  // by the first grid under the panel
 };

@@ -7,14 +7,19 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTextCursor>
@@ -23,6 +28,7 @@
 
 #include "dashboard/logging/log_files.h"
 #include "dashboard/ui/dialogs.h"
+#include "dashboard/ui/gauges_page.h"
 #include "dashboard/values/asm_listing.h"
 #include "dashboard/values/ui/report_output.h"
 #include "dashboard/logging/recovery_logs.h"
@@ -73,7 +79,8 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
 
     PageControl1 = new QTabWidget(central);
     PageControl1->setGeometry(8, 62, kvr::kDesignWidth - 30, kvr::kDesignHeight - 135);
-    TabGauges = new QWidget;
+    gaugesPage_ = new GaugesPage;
+    TabGauges = gaugesPage_;
     TabLogChart = new QWidget;
     TabLogText = new QWidget;
     TabFuel = new QWidget;
@@ -124,6 +131,9 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
     staleTimer_.setSingleShot(true);
     connect(&staleTimer_, &QTimer::timeout, this, &TForm1::refreshLinkView);
 
+    nameControls();
+    // Below the design size the fixed-position tabs would overlap their controls.
+    setMinimumSize(kvr::kDesignWidth, kvr::kDesignHeight);
     resize(kvr::kDesignWidth, kvr::kDesignHeight);
     // Start-up: the window sits at the screen's top-left corner.
     move(0, 0);
@@ -227,8 +237,20 @@ void TForm1::buildMenu() {
     PrintValues1 = file->addAction("Print KVR ecu Values");
     SaveAsm1 = file->addAction("Save to &ASM file");
     Exite1 = file->addAction("E&xit");
+    OpenLogFile1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    SaveLogFile1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    PrintValues1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    Exite1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* comPort = menuBar()->addMenu("&ComPort");
     Rescancomports1 = comPort->addAction("Rescan Com ports");
+    QMenu* view = menuBar()->addMenu("&View");
+    FullScreenGauges1 = view->addAction("&Full Screen Gauges");
+    FullScreenGauges1->setCheckable(true);
+    FullScreenGauges1->setShortcut(QKeySequence(Qt::Key_F11));
+    connect(FullScreenGauges1, &QAction::toggled, this, &TForm1::setGaugesFullScreen);
+    // The window holds the actions too, so their keys work while the menu bar
+    // is hidden in the full-screen view.
+    addActions({OpenLogFile1, SaveLogFile1, PrintValues1, Exite1, FullScreenGauges1});
     connect(SaveLogFile1, &QAction::triggered, this, &TForm1::SAVE_LOGFILE);
     connect(PrintValues1, &QAction::triggered, this, &TForm1::PRINT_KVR_VALUES);
     connect(SaveAsm1, &QAction::triggered, this, &TForm1::ValuestoASMfile1Click);
@@ -331,20 +353,32 @@ QLabel* optionPanel(QWidget* parent, const QString& caption, int x, int y) {
 }  // namespace
 
 void TForm1::buildGaugesTab() {
-    QWidget* t = TabGauges;
+    GaugesPage* t = gaugesPage_;
     const kvr::LiveDisplay& d = core_.display;
+    // Every control goes on the page through place(), which scales its design
+    // geometry (and font) with the page.
+    auto caption = [t](const QString& text, int x, int y) {
+        auto* l = new QLabel(text, t);
+        l->adjustSize();
+        const int px = QFontInfo(l->font()).pixelSize();
+        // A little spare width: text does not widen exactly in step with the font.
+        t->place(l, QRect(x, y, l->width() + 4, l->height()), px);
+        return l;
+    };
     Ab270Meter1 = new TAb270Meter(t);
     Ab270Meter3 = new TAb270Meter(t);
     Ab270Meter2 = new TAb270Meter(t);
     Ab270Meter5 = new TAb270Meter(t);
     Ab270Meter4 = new TAb270Meter(t);
     Ab270Meter6 = new TAb270Meter(t);
-    Ab270Meter1->setGeometry(0, 1, 220, 208);
-    Ab270Meter3->setGeometry(221, 1, 220, 208);
-    Ab270Meter2->setGeometry(442, 1, 220, 208);
-    Ab270Meter5->setGeometry(652, 1, 220, 208);
-    Ab270Meter4->setGeometry(0, 210, 220, 208);
-    Ab270Meter6->setGeometry(652, 210, 220, 208);
+    // A dial is a 208-pixel circle centred in its 220 x 208 box; the boxes of
+    // the third and fourth dials overlap by 10 pixels, so each is placed as
+    // its circle's square, which no other control overlaps.
+    const std::pair<TAb270Meter*, QPoint> dials[6] = {
+        {Ab270Meter1, {0, 1}}, {Ab270Meter3, {221, 1}}, {Ab270Meter2, {442, 1}},
+        {Ab270Meter5, {652, 1}}, {Ab270Meter4, {0, 210}}, {Ab270Meter6, {652, 210}},
+    };
+    for (const auto& [dial, at] : dials) t->place(dial, QRect(at.x() + 6, at.y(), 208, 208));
     designMeter(Ab270Meter1, d.meterSettings[0], "##0.0", 4, 8000, 0.0001f);
     designMeter(Ab270Meter2, d.meterSettings[1], "##0.0", 5, 65, -32);
     designMeter(Ab270Meter3, d.meterSettings[2], "#0.0", 4, 255, 0.0001f);
@@ -370,40 +404,51 @@ void TForm1::buildGaugesTab() {
     }
 
     // The middle panel: MAP and mixture texts, the value labels, options.
-    MP = valueLabel(t, 226, 214, 210, 34, 27);
-    AFR = valueLabel(t, 440, 214, 208, 34, 27);
+    auto value = [t](int x, int y, int w, int h, int pixels) {
+        QLabel* l = valueLabel(t, x, y, w, h, pixels);
+        t->place(l, QRect(x, y, w, h), pixels);
+        return l;
+    };
+    MP = value(226, 214, 210, 34, 27);
+    AFR = value(440, 214, 208, 34, 27);
     const char* captions[6] = {"ENG TEMP ", "INJ PW ", "AIR TEMP ", "MIX KNOB ", "INJ DUTY ", "BATT VOLTS"};
     QLabel** values[6] = {&ET, &INJPW, &AT, &KNOB, &DTY, &BATT};
     for (int i = 0; i < 6; ++i) {
         const int x = 226 + (i % 2) * 214, y = 254 + (i / 2) * 30;
-        label(t, captions[i], x, y + 8);
-        *values[i] = valueLabel(t, x + 84, y, 126, 28, 20);
+        caption(captions[i], x, y + 8);
+        *values[i] = value(x + 84, y, 126, 28, 20);
     }
-    label(t, "KVR SW  VER", 226, 352);
-    Label7 = valueLabel(t, 310, 346, 120, 26, 18);
+    caption("KVR SW  VER", 226, 352);
+    Label7 = value(310, 346, 120, 26, 18);
     Label7->setText(QString::fromStdString(d.Label7));
-    label(t, "OPTIONS ", 226, 384);
-    FuelPump = optionPanel(t, "FuelPump", 226, 378 + 20);
-    FastIdle = optionPanel(t, "FastIdle", 312, 398);
-    RPMSW = optionPanel(t, "RPM Relay", 398, 398);
-    AuxIn = optionPanel(t, "Aux Input", 484, 398);
-    RadFan = optionPanel(t, "Rad Fan", 570, 398);
+    caption("OPTIONS ", 226, 384);
+    auto option = [t](const QString& text, int x, int y) {
+        QLabel* p = optionPanel(t, text, x, y);
+        // 9 pixels leave "RPM Relay OFF" a margin inside its 84-pixel panel.
+        t->place(p, QRect(x, y, 84, 24), 9);
+        return p;
+    };
+    FuelPump = option("FuelPump", 226, 378 + 20);
+    FastIdle = option("FastIdle", 312, 398);
+    RPMSW = option("RPM Relay", 398, 398);
+    AuxIn = option("Aux Input", 484, 398);
+    RadFan = option("Rad Fan", 570, 398);
     for (int i = 0; i < 5; ++i) panelColorShown_[i] = kvr::kGray;
 
-    label(t, "CHECK", 700, 432);
-    label(t, "LIGHT", 700, 446);
+    caption("CHECK", 700, 432);
+    caption("LIGHT", 700, 446);
     AbLED1 = new TAbLED(t, 16, Qt::red);
-    AbLED1->move(746, 436);
-    label(t, "RxData", 8, 432);
+    t->place(AbLED1, QRect(746, 436, 18, 18));
+    caption("RxData", 8, 432);
     AbLED3 = new TAbLED(t, 12, Qt::green);
-    AbLED3->move(60, 433);
+    t->place(AbLED3, QRect(60, 433, 14, 14));
     Gauge2 = new TGauge(t);
-    Gauge2->setGeometry(80, 433, 80, 12);
+    t->place(Gauge2, QRect(80, 433, 80, 12));
     Gauge2->setMaxValue(2048);
     Gauge2->setProgress(5);
-    label(t, "Data Error", 8, 452);
+    caption("Data Error", 8, 452);
     AbLED4 = new TAbLED(t, 12, Qt::red);
-    AbLED4->move(80, 453);
+    t->place(AbLED4, QRect(80, 453, 14, 14));
 }
 
 TAb270Meter* TForm1::meter(int index) const {
@@ -439,16 +484,17 @@ void TForm1::applyDisplay() {
         if (want.visible != m->isVisible()) m->setVisible(want.visible);
         m->setValue(d.meter[i]);
     }
-    auto setText = [](QLabel* l, const std::string& text) {
+    // Most texts stay the same from one record to the next: compare with what
+    // was last shown before building a QString, and touch a label only on a change.
+    auto setText = [this](QLabel* l, const std::string& text) {
+        std::string& shown = labelTextShown_[l];
+        if (shown == text && !shown.empty()) return;
+        shown = text;
         const QString t = QString::fromStdString(text);
         if (l->text() != t) l->setText(t);
     };
     setText(MP, d.MP);
-    if (MP->font().pixelSize() != d.MPFontSize) {
-        QFont f = MP->font();
-        f.setPixelSize(d.MPFontSize);
-        MP->setFont(f);
-    }
+    if (gaugesPage_->designFontPixels(MP) != d.MPFontSize) gaugesPage_->setDesignFontPixels(MP, d.MPFontSize);
     setText(ET, d.ET);
     setText(INJPW, d.INJPW);
     setText(AT, d.AT);
@@ -508,6 +554,8 @@ void TForm1::buildNotesAndUtilities() {
     Memo3 = new QPlainTextEdit(TabUtilities);
     Memo3->setGeometry(8, 40, kvr::kDesignWidth - 50, kvr::kDesignHeight - 230);
     Memo3->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The listing's columns line up only in a fixed-pitch font.
+    Memo3->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     Button10 = button(TabUtilities, "Copy text to Clipboard", 8, 6, 170);
     connect(Button10, &QPushButton::clicked, this,
             [this] { QApplication::clipboard()->setText(Memo3->toPlainText()); });
@@ -616,7 +664,109 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     FormResize();
 }
 
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    if (gaugesFullScreen_ && event->key() == Qt::Key_Escape) {
+        setGaugesFullScreen(false);
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::setGaugesFullScreen(bool on) {
+    if (on == gaugesFullScreen_) return;
+    gaugesFullScreen_ = on;
+    if (FullScreenGauges1->isChecked() != on) {
+        const QSignalBlocker quiet(FullScreenGauges1);
+        FullScreenGauges1->setChecked(on);
+    }
+    QWidget* central = centralWidget();
+    if (on) {
+        wasMaximized_ = isMaximized();
+        geometryBeforeFullScreen_ = geometry();
+        pageGeometryBeforeFullScreen_ = PageControl1->geometry();
+        PageControl1->setCurrentWidget(TabGauges);
+        // Everything but the gauges goes out of sight: top bar, menu, tabs.
+        hiddenForFullScreen_.clear();
+        for (QWidget* w : central->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w == PageControl1 || w->isHidden()) continue;
+            w->hide();
+            hiddenForFullScreen_.push_back(w);
+        }
+        menuBar()->hide();
+        PageControl1->tabBar()->hide();
+        PageControl1->setDocumentMode(true);
+        showFullScreen();
+        // Without a window manager to honour the request, take the screen here.
+        if (QScreen* s = screen()) setGeometry(s->geometry());
+        PageControl1->setGeometry(central->rect());
+    } else {
+        for (const QPointer<QWidget>& w : hiddenForFullScreen_)
+            if (w) w->show();
+        hiddenForFullScreen_.clear();
+        menuBar()->show();
+        PageControl1->tabBar()->show();
+        PageControl1->setDocumentMode(false);
+        PageControl1->setGeometry(pageGeometryBeforeFullScreen_);
+        if (wasMaximized_) {
+            showMaximized();
+        } else {
+            showNormal();
+            setGeometry(geometryBeforeFullScreen_);
+        }
+        FormResize();
+    }
+}
+
+void TForm1::nameControls() {
+    const std::pair<QWidget*, const char*> names[] = {
+        {ComboBox1, "Com port"},
+        {SpinEdit5, "Data interval in milliseconds"},
+        {Edit4, "Title and file name"},
+        {Edit1, "Saved file"},
+        {Memo1, "Text log"},
+        {Memo2, "Notes"},
+        {Memo3, "Assembler listing"},
+        {Ab270Meter1, "RPM meter"},
+        {Ab270Meter2, "Manifold pressure meter"},
+        {Ab270Meter3, "Mixture meter"},
+        {Ab270Meter4, "Throttle meter"},
+        {Ab270Meter5, "Ignition meter"},
+        {Ab270Meter6, "Knock meter"},
+        {MP, "Manifold pressure"},
+        {AFR, "Mixture"},
+        {ET, "Engine temperature"},
+        {INJPW, "Injector pulse width"},
+        {AT, "Air temperature"},
+        {KNOB, "Mixture knob"},
+        {DTY, "Injector duty"},
+        {BATT, "Battery volts"},
+        {Label7, "KVR software version"},
+        {AbLED1, "Check light"},
+        {AbLED3, "Receiving data"},
+        {AbLED4, "Data error"},
+        {Gauge2, "Receive queue"},
+        {logChart->ABTrend1, "Log chart"},
+        {logChart->SpinEdit1, "Log when throttle above"},
+        {logChart->SpinEdit2, "Log when RPM above"},
+        {logChart->SpinEdit4, "Left scale channel"},
+        {logChart->SpinEdit3, "Right scale channel"},
+        {logChart->Edit2, "Right scale channel name"},
+        {logChart->Edit3, "Left scale channel name"},
+        {logChart->Button3, "Zoom in"},
+        {logChart->Button7, "Zoom out"},
+        {logChart->Button9, "Move back"},
+        {logChart->Button8, "Move forward"},
+        {logChart->AbLED2, "Logging"},
+        {logChart->Label5, "Cursor values"},
+    };
+    for (const auto& [widget, name] : names) widget->setAccessibleName(name);
+}
+
 void TForm1::FormResize() {
+    if (gaugesFullScreen_) {
+        PageControl1->setGeometry(centralWidget()->rect());
+        return;
+    }
     const kvr::ResizeLayout r = kvr::FormResize(frameGeometry().width(), frameGeometry().height());
     QRect page = PageControl1->geometry();
     if (r.pageControlWidth) page.setWidth(*r.pageControlWidth);

@@ -4,7 +4,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "dashboard/dashboard_core.h"
 #include "dashboard/ui/sheet_grids.h"
@@ -27,6 +31,7 @@ class StaleOverlay;
 class TAb270Meter;
 class TAbLED;
 class TGauge;
+class GaugesPage;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -117,6 +122,11 @@ public:
     QAction* SaveAsm1;
     QAction* Exite1;
     QAction* Rescancomports1;
+    QAction* FullScreenGauges1;  // View menu, F11: the gauges alone, full screen
+
+    // The gauges alone on the whole screen, or the window as it was.
+    void setGaugesFullScreen(bool on);
+    bool gaugesFullScreen() const { return gaugesFullScreen_; }
 
     QTimer Timer1;
     SheetGrids sheetGrids;
@@ -132,6 +142,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildTopBar(QWidget* central);
@@ -140,6 +151,8 @@ private:
     void buildLogTextTab();
     void buildNotesAndUtilities();
     void FormResize();
+    // Accessible names for the controls whose text does not say what they are.
+    void nameControls();
     void SAVE_LOGFILE();
     void LOAD_LOGFILE();
     // Hands the title and notes to the core, as a save needs them.
@@ -169,6 +182,7 @@ private:
 
     kvr::DashboardCore core_;
     Dialogs& dialogs_;
+    GaugesPage* gaugesPage_ = nullptr;
     Prompts prompts_{*this};
     int sheetFillsShown_ = 0;
     int notesClearsShown_ = 0;
@@ -176,10 +190,16 @@ private:
     kvr::MeterSettings meterSettingsShown_[6];
     uint32_t panelColorShown_[5] = {};
     std::vector<std::string> comboItemsShown_;
+    std::map<const QLabel*, std::string> labelTextShown_;
     bool closing_ = false;
     bool exitConfirmed_ = false;
     // Ticks while the window runs, also while polling is paused.
     QTimer linkWatch_;
     // Fires when the newest record goes stale, so recording stops on time.
     QTimer staleTimer_;
+    bool gaugesFullScreen_ = false;
+    QRect pageGeometryBeforeFullScreen_;
+    QRect geometryBeforeFullScreen_;
+    bool wasMaximized_ = false;
+    std::vector<QPointer<QWidget>> hiddenForFullScreen_;
 };

@@ -43,6 +43,22 @@ double EngineModel::rpmAt(double t) const {
     return 850 + lagged * 95 + 25 * std::sin(t * 3.1);
 }
 
+double EngineModel::advanceAt(double t) const {
+    if (settings_.stalled) return 0;
+    const double c = std::fmod(t, kCycle);
+    // Lift-off: the ECU retards the spark past top dead centre for a moment.
+    if (c >= 34 && c < 35.5) return -2;
+    const double rpm = rpmAt(t);
+    const double load = throttleAt(t) / 63.0;
+    // Advance climbs with speed from 10 degrees at idle and is taken back on boost.
+    const double bySpeed = 10 + 25 * std::clamp((rpm - 850) / 2500.0, 0.0, 1.0);
+    const double boost = std::max(0.0, (load - 0.55) / 0.45);
+    double advance = bySpeed - 14 * boost;
+    // Knock retard: 3 degrees per knock count the record reports.
+    if (load > 0.9) advance -= 3 * std::floor(std::fmod(t * 7, 4));
+    return advance;
+}
+
 kvr::LiveFields EngineModel::at(double t) const {
     kvr::LiveFields f;
     const double throttle = throttleAt(t);
@@ -54,10 +70,13 @@ kvr::LiveFields EngineModel::at(double t) const {
     f.map = real(map, 5, 1);
     f.running = settings_.stalled ? 0 : static_cast<int>(rpm / 100);
 
-    // Advance falls with load: about 34 degrees cruising, 14 on boost.
-    const int advance = static_cast<int>(std::lround(34 - load * 20));
+    f.knock = load > 0.9 ? static_cast<unsigned>(std::fmod(t * 7, 4)) : 0;
+    const int advance = static_cast<int>(std::lround(advanceAt(t)));
+    // The ECU sends 56 plus the advance; the dashboard's correction (56 - field)
+    // turns that into minus the advance, so the IGN meter reads -10 at idle and
+    // -20 .. -35 under load, and a retard past top dead centre reads above 0.
     f.ignitionSign = ' ';
-    f.ignitionRaw = 56 - advance;
+    f.ignitionRaw = 56 + advance;
 
     // Rich on the pull, lean-ish cruising.
     const double afr = load > 0.8 ? 11.8 : 14.7 - load * 1.2 + 0.2 * std::sin(t * 1.7);
@@ -87,7 +106,6 @@ kvr::LiveFields EngineModel::at(double t) const {
     if (engineTemp > 185) outputs |= 0x08;   // radiator fan
     if (std::fmod(t, kCycle) > 30) outputs |= 0x80;  // aux input open (off)
     f.outputs = outputs;
-    f.knock = load > 0.9 ? static_cast<unsigned>(std::fmod(t * 7, 4)) : 0;
     f.checkEngine = 0;
     return f;
 }

@@ -23,6 +23,9 @@ public:
     // Engine speed at a moment, for tests and the progress line.
     double rpmAt(double seconds) const;
     double throttleAt(double seconds) const;
+    // Spark advance in degrees before top dead centre (negative: a retard
+    // past it), knock retard included.
+    double advanceAt(double seconds) const;
 
 private:
     EngineSettings settings_;

@@ -2,6 +2,8 @@
 // engine model meant; its faults spoil exactly what they say.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "dashboard/dashboard_core.h"
 #include "dashboard/ecu_lines.h"
 #include "dashboard/memory_serial_port.h"
@@ -61,16 +63,45 @@ TEST(Simulator, AnswersCommandsLikeTheEcu) {
 TEST(Simulator, RecordsPassTheFramerAndDescribeARunningEngine) {
     auto sim = makeSim();
     Framed f;
-    for (double t = 0; t < 40; t += 0.5) {
+    // The corrected ignition as the IGN meter shows it (-50 .. 10): minus the
+    // advance, so a running engine reads well inside the scale.
+    int idleLow = 0, idleHigh = -100, loadLow = 0, loadHigh = -100, highest = -100;
+    for (double t = 0; t < 40; t += 0.25) {
         sim.receive("Q\r", t);
         f.feed(sim.takeOutput());
         ASSERT_TRUE(f.core.NewRecord) << "t=" << t << " " << f.core.out.memoLines.back();
         f.core.NewRecord = false;
-        const int advance = f.core.Ignition;
-        EXPECT_GE(advance, 10);
-        EXPECT_LE(advance, 40);
+        const int ignition = f.core.Ignition;
+        EXPECT_GE(ignition, -40) << "t=" << t;
+        EXPECT_LE(ignition, 5) << "t=" << t;
+        highest = std::max(highest, ignition);
+        if (t < 5) {  // idle
+            idleLow = std::min(idleLow, ignition);
+            idleHigh = std::max(idleHigh, ignition);
+        }
+        if (t >= 24 && t < 33) {  // cruise
+            loadLow = std::min(loadLow, ignition);
+            loadHigh = std::max(loadHigh, ignition);
+        }
     }
+    EXPECT_GE(idleLow, -13);
+    EXPECT_LE(idleHigh, -8);
+    EXPECT_GE(loadLow, -35);
+    EXPECT_LE(loadHigh, -20);
+    EXPECT_GT(highest, 0) << "the lift-off retards past top dead centre";
     EXPECT_FALSE(f.core.out.AbLED4);
+}
+
+TEST(Simulator, KnockTakesAdvanceBackOnThePull) {
+    const EngineModel engine{EngineSettings{}};
+    double withKnock = 0, withoutKnock = 0;
+    for (double t = 18; t < 22; t += 0.01) {
+        const kvr::LiveFields f = engine.at(t);
+        (f.knock > 0 ? withKnock : withoutKnock) = engine.advanceAt(t);
+        if (f.knock > 0 && withoutKnock > 0) break;
+    }
+    ASSERT_GT(withoutKnock, 0);
+    EXPECT_LT(withKnock, withoutKnock);
 }
 
 TEST(Simulator, SetupLinesComeNowAndThenAndPass) {

@@ -1,0 +1,37 @@
+// Prints where the dashboard window has its "Open Com Port" button and each
+// tab, in window coordinates, for the gauges CPU benchmark to click on. It
+// builds the same window on the same display, so fonts and style match the
+// kvrdash under test.
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <cstdio>
+
+#include "dashboard/memory_serial_port.h"
+#include "dashboard/ui/dialogs.h"
+#include "dashboard/ui/tform1.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    kvr::MemorySerialPort port;
+    QtDialogs dialogs;
+    TForm1 form(port, dialogs);
+    form.show();
+    QApplication::processEvents();
+    auto print = [&](const char* what, const QWidget* w, QPoint centre) {
+        const QPoint at = w->mapTo(&form, centre);
+        std::printf("%s %d %d\n", what, at.x(), at.y());
+    };
+    print("open", form.OpenCommport, form.OpenCommport->rect().center());
+    QTabBar* tabs = form.PageControl1->tabBar();
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QByteArray name = "tab:" + tabs->tabText(i).toUtf8().replace(' ', '_');
+        print(name.constData(), tabs, tabs->tabRect(i).center());
+    }
+    std::printf("size %d %d\n", form.width(), form.height());
+    // F11 shows the gauges alone, full screen.
+    std::printf("fullscreen %s\n", form.FullScreenGauges1->shortcut().toString().toUtf8().constData());
+    return 0;
+}
