@@ -33,11 +33,13 @@ bool LiveRecordsCsv::open(const std::string& path) {
 void LiveRecordsCsv::write(const kvr::DashboardCore& core) {
     if (file_ == nullptr) return;
     if (!headerWritten_) {
-        // Names and units; the manifold pressure's unit is the ECU's sensor's.
+        // Names and units. The manifold pressure is as the ECU sends it: with
+        // a gauge sensor inHg of vacuum below 0 and psi of boost above, with
+        // an absolute one inHg absolute (the MP label says which).
         std::fprintf(file_,
                      "time,rpm (1/min),map (%s),afr (ratio),o2 (V),ignition (deg),throttle (counts),knock (counts),"
                      "injector pulse (ms),duty (%%),outputs (hex)\n",
-                     core.display.meterSettings[1].unit.c_str());
+                     (core.MapSensorCode & 0x30) == 0x10 ? "inHg abs" : "inHg vac / psi boost");
         headerWritten_ = true;
     }
     std::string duty = core.DutyText;
