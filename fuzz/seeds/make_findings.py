@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Writes the inputs of the faults the fuzz targets found, as kept findings in
-fuzz/corpus/ (named finding-*), so every test run replays them. Each is a
-live record from kvrsim with fields a checksum-correct record can still
-carry: readings far beyond any scale, and numbers too large for a double."""
+fuzz/corpus/ (named finding-*), so every test run replays them: live records
+from kvrsim with fields a checksum-correct record can still carry (readings
+far beyond any scale, numbers too large for a double), and log chart records
+with damaged time stamps."""
+import math
 import os
 import struct
 
@@ -42,6 +44,24 @@ def main():
         for choices, how in [(0x00, "noimage"), (0x07, "builtin")]:
             with open(os.path.join(CORPUS, "live_link", "finding-%s-%s" % (name, how)), "wb") as f:
                 f.write(bytes([choices]) + stream)
+    write_times()
+
+
+def damaged_times():
+    digits = struct.pack("<8H", 0, 1, 500, 999, 1000, 65535, 32768, 7)
+    times = [math.nan, math.inf, -math.inf, 1e300, -1e300, 9.3e13, 45000.5]
+    return b"".join(struct.pack("<d", t) + digits for t in times)
+
+
+def write_times():
+    records = damaged_times()
+    with open(os.path.join(CORPUS, "trend_file", "finding-damaged-times"), "wb") as f:
+        f.write(struct.pack("<H", 60) + records)
+    design = [(0, 10000, b"RPM"), (7, 20, b"AFR"), (-30, 30, b"MAP"), (-50, 10, b"IGN"),
+              (0, 100, b"TP"), (-40, 250, b"F"), (0, 15, b"KNOCK"), (0, 100, b"%")]
+    head = b"".join(struct.pack("<ff", lo, hi) + bytes([len(u)]) + u for lo, hi, u in design)
+    with open(os.path.join(CORPUS, "csv_rows", "finding-damaged-times"), "wb") as f:
+        f.write(head + records)
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@
 #include "widgets/model/picture_format.h"
 #include "widgets/model/signal_settings.h"
 #include "widgets/model/trend_recorder.h"
+#include "widgets/model/trend_time.h"
 
 namespace kvr {
 namespace {
@@ -110,6 +111,33 @@ TEST(OutOfRangeValues, PictureOfAHugeNumberKeepsEveryDigit) {
     EXPECT_EQ(text.substr(0, 20), "10000000000000000525");
     EXPECT_EQ(text.substr(text.size() - 2), ".0");
     EXPECT_EQ(formatPicture(-kInf, "##0"), "-INF");
+}
+
+}  // namespace
+}  // namespace kvr
+
+namespace kvr {
+namespace {
+
+// Time stamps read from a damaged log chart file.
+TEST(OutOfRangeValues, DamagedTimeStampsSplitIntoADefinedDayAndTime) {
+    const DayTime nan = splitDays(std::nan(""));
+    EXPECT_EQ(nan.day, 0);
+    EXPECT_EQ(nan.msOfDay, 0);
+
+    for (double far : {1e300, -1e300, static_cast<double>(std::numeric_limits<float>::infinity())}) {
+        const DayTime t = splitDays(far);
+        EXPECT_GE(t.msOfDay, 0) << far;
+        EXPECT_LT(t.msOfDay, 86400000) << far;
+        EXPECT_EQ(t.day > 0, far > 0) << far;
+        EXPECT_EQ(timeOfDayText(far).size(), 8u) << far;
+        EXPECT_FALSE(dateText(far).empty());
+    }
+    // An ordinary time is unchanged: 2026-12-08 12:00:00.250.
+    const DayTime noon = splitDays(46364.5 + 250.0 / 86400000.0);
+    EXPECT_EQ(noon.day, 46364);
+    EXPECT_EQ(noon.msOfDay, 43200250);
+    EXPECT_EQ(dateText(46364.5), "2026-12-08");
 }
 
 }  // namespace
