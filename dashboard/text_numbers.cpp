@@ -1,6 +1,7 @@
 #include "dashboard/text_numbers.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 
 namespace kvr {
@@ -44,6 +45,10 @@ std::optional<double> realNumber(const std::string& text) {
     char* stop = nullptr;
     double value = std::strtod(core.c_str(), &stop);
     if (stop != core.c_str() + core.size()) return std::nullopt;
+    // "1e999" spells a number too large for a double: it reads as infinity,
+    // which no field can mean, so it counts as not a number like any other
+    // unreadable text.
+    if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
 

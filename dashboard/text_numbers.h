@@ -16,6 +16,7 @@ std::optional<long> decimalNumber(const std::string& text);
 
 // A decimal number with optional sign, decimal point and exponent, with
 // spaces allowed on either side.
+// Text whose value is beyond a double's range is not a number.
 std::optional<double> realNumber(const std::string& text);
 
 // Characters at 1-based positions first..first+count-1; shorter (possibly

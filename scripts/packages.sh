@@ -5,6 +5,9 @@
 # its tests, since these kernels do not run 32-bit programs themselves.
 BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev googletest qt6-base-dev g++-multilib)
 TEST_PACKAGES=(qemu-user)
+# scripts/fuzz builds the fuzz targets with clang; libFuzzer and clang's
+# sanitizer runtimes come in its compiler-rt package.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The demo runs under Xvfb when there is no display, clicks with xdotool and
 # takes its screenshot with ImageMagick.
 DEMO_PACKAGES=(xvfb xdotool imagemagick)

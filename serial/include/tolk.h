@@ -207,8 +207,9 @@ TOLK_API int SioSetTimeouts(int port, unsigned readInterval, unsigned readMultip
                             unsigned writeConstant);
 
 /* Library-wide and per-port switches. The result is pointer-sized: for 'H' the
- * port's file descriptor (-1 when closed); for every other code a 32-bit int
- * in its low half with the upper half zero, so read it as (int)result:
+ * port's file descriptor (-1 when closed); for every other code a 32-bit int,
+ * sign-extended, so (int)result and the full result agree and every error
+ * (an out-of-range port gives SIO_E_RANGE) is negative in either width:
  *   'M' 1 in synchronous mode, 0 in overlapped mode   (port not used)
  *   'O' value != 0: overlapped mode, 0: synchronous; returns value (port not
  *       used; the first SioReset or SioInfo replaces an earlier choice)

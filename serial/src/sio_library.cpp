@@ -13,10 +13,13 @@ using namespace tolk;
 
 namespace {
 
-// Results other than a handle travel in the low 32 bits with the upper half
-// zero, as callers of the pointer-sized result expect.
+// Results other than a handle are 32-bit ints widened to the pointer-sized
+// result. A negative one is sign-extended, so a caller that tests the full
+// result for < 0 sees the error code; zero-filling the upper half would make
+// SIO_E_RANGE from a 64-bit build a large positive "descriptor".
 intptr_t asLow32(int value) {
-    return static_cast<intptr_t>(static_cast<uintptr_t>(static_cast<uint32_t>(value)));
+    return value < 0 ? static_cast<intptr_t>(value)
+                     : static_cast<intptr_t>(static_cast<uintptr_t>(static_cast<uint32_t>(value)));
 }
 
 constexpr const char kMissingPort[] = "The system cannot find the port specified.";

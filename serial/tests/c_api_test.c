@@ -118,7 +118,20 @@ static void line_settings(int master) {
     CHECK_EQ(SioSetInteger(PORT, 'H', 0) >= 0, 1);
     CHECK_EQ(SioSetInteger(PORT + 1, 'H', 0), -1);
     CHECK_EQ((int)SioSetInteger(PORT, 'Q', 0), -1);
-    CHECK_EQ((uintptr_t)SioSetInteger(PORT, 'Q', 0), (uintptr_t)0xFFFFFFFFu);
+    /* Negative results are sign-extended: the full pointer-sized value is
+     * negative, not 0xFFFFFFFF zero-filled, in the 32-bit and 64-bit builds. */
+    CHECK_EQ(SioSetInteger(PORT, 'Q', 0) == (intptr_t)-1, 1);
+    CHECK_EQ(SioSetInteger(-1, 'H', 0) == (intptr_t)SIO_E_RANGE, 1);
+    CHECK_EQ(SioSetInteger(256, 'H', 0) == (intptr_t)SIO_E_RANGE, 1);
+    CHECK_EQ(SioSetInteger(256, 'P', 5) < 0, 1);
+    CHECK_EQ(SioSetInteger(256, 'S', 0) < 0, 1);
+    CHECK_EQ(SioSetInteger(256, 'W', 0) < 0, 1);
+    CHECK_EQ(SioSetInteger(PORT, 'P', -7) == (intptr_t)-7, 1);
+    CHECK_EQ(SioSetInteger(PORT, 'P', 1000), 1000);
+    /* A large positive int stays positive: only negative results are widened
+     * with their sign. */
+    CHECK_EQ(SioSetInteger(PORT, 'X', 0x7FFFFFFF) == (intptr_t)0x7FFFFFFF, 1);
+    CHECK_EQ(SioSetInteger(PORT, 'X', 1), 1);
     CHECK_EQ(sizeof(SioSetInteger(PORT, 'M', 0)), sizeof(void *));
 
     CHECK_EQ(SioInfo('I'), 1);

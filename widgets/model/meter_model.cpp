@@ -37,8 +37,15 @@ void MeterModel::rangeChanged() {
 
 void MeterModel::place() {
     const int32_t span = signal_.digitSpan();
-    position_ = span == 0 ? 0
-                          : static_cast<int>(std::lround(1000.0 / span * (signal_.Digit() - signal_.DigitalFrom())));
+    if (span == 0) {
+        position_ = 0;
+        return;
+    }
+    // A digit far outside the scale (a huge reading) must still give a
+    // position beyond the ends, not one wrapped back onto the dial.
+    const double exact = 1000.0 / span * (static_cast<double>(signal_.Digit()) - signal_.DigitalFrom());
+    constexpr double kFar = 1e9;
+    position_ = static_cast<int>(std::lround(std::clamp(exact, -kFar, kFar)));
 }
 
 int MeterModel::heldPosition() const { return std::clamp(position_, 0, 1000); }

@@ -24,9 +24,11 @@ std::string formatPicture(double value, const std::string& picture) {
 
     // Round half away from zero at the picture's decimals, on the digits
     // printed exactly (so 0.05 with one decimal is judged on its true value).
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals + 3, std::fabs(value));
-    std::string digits(buf);
+    // Sized from the value: a float near its largest prints 39 integer digits.
+    const int length = std::snprintf(nullptr, 0, "%.*f", decimals + 3, std::fabs(value));
+    std::string digits(static_cast<size_t>(length) + 1, '\0');
+    std::snprintf(digits.data(), digits.size(), "%.*f", decimals + 3, std::fabs(value));
+    digits.resize(static_cast<size_t>(length));
     const size_t dot = digits.find('.');
     std::string whole = digits.substr(0, dot);
     std::string frac = digits.substr(dot + 1);

@@ -1,6 +1,8 @@
 #include "widgets/model/signal_settings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kvr {
 
@@ -60,6 +62,26 @@ void TSignalSettings::setName2(const std::string& n) {
     changed();
 }
 
+namespace {
+
+// Whole digits beyond what a 32-bit digit holds (a huge or infinite reading)
+// stop at the digit's ends instead of wrapping or being undefined; the ends
+// lie far outside any channel's range, so the reading still shows as out of
+// range. Rounds half to even, the default rounding.
+int32_t digitOf(double exact) {
+    constexpr double kLowest = std::numeric_limits<int32_t>::min();
+    constexpr double kHighest = std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(std::clamp(std::nearbyint(exact), kLowest, kHighest));
+}
+
+// Digit - DigitalFrom without overflow, kept as its low 32 bits: the low 16
+// of them are what a sample record stores.
+int32_t relativeTo(int32_t digit, int32_t from) {
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(digit) - from));
+}
+
+}  // namespace
+
 void TChSettings::setValue(float v) {
     if (v == value_) return;
     value_ = v;
@@ -68,16 +90,17 @@ void TChSettings::setValue(float v) {
 
 void TChSettings::refreshDigit() {
     const double exact = (static_cast<double>(value_) - ValueFrom()) * digitsPerValue() + DigitalFrom();
-    digit_ = static_cast<int32_t>(std::nearbyint(exact));  // the default rounding: half to even
-    relativeDigit_ = digit_ - DigitalFrom();
+    // Not a number has no place on the scale: it sits at the range's start.
+    digit_ = std::isnan(exact) ? DigitalFrom() : digitOf(exact);
+    relativeDigit_ = relativeTo(digit_, DigitalFrom());
     if (onValueChange) onValueChange();
 }
 
 void TChSettings::setDigit(int32_t d) {
     if (d == digit_) return;
     digit_ = d;
-    value_ = static_cast<float>((d - DigitalFrom()) * valuePerDigit() + ValueFrom());
-    relativeDigit_ = digit_ - DigitalFrom();
+    value_ = static_cast<float>((static_cast<double>(d) - DigitalFrom()) * valuePerDigit() + ValueFrom());
+    relativeDigit_ = relativeTo(digit_, DigitalFrom());
     if (onValueChange) onValueChange();
 }
 

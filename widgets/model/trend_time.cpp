@@ -1,5 +1,6 @@
 #include "widgets/model/trend_time.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -28,7 +29,14 @@ double localNowDays() {
 }
 
 DayTime splitDays(double days) {
-    const auto ms = static_cast<int64_t>(std::llround(days * static_cast<double>(kMsPerDay)));
+    // A damaged time stamp from a file (not a number, or further away than a
+    // 64-bit millisecond count reaches, about 290 million years) would make
+    // the rounding's result unspecified: not a number reads as the separator
+    // time, the far ones stop at a bound well inside that range.
+    constexpr double kFarthestMs = 9.0e18;
+    const double exact = days * static_cast<double>(kMsPerDay);
+    const auto ms = std::isnan(exact) ? int64_t{0}
+                                      : static_cast<int64_t>(std::llround(std::clamp(exact, -kFarthestMs, kFarthestMs)));
     int64_t day = ms / kMsPerDay;
     int64_t rest = ms % kMsPerDay;
     if (rest < 0) {  // times before 1899-12-30 still have a time of day from 0 upwards
