@@ -18,6 +18,7 @@
 #include "dashboard/dashboard_core.h"
 #include "dashboard/memory_serial_port.h"
 #include "support/port_environment.h"
+#include "support/scratch_logs.h"
 #include "support/sim_process.h"
 #include "tool_process.h"
 #include "widgets/model/trend_record.h"
@@ -27,19 +28,13 @@ namespace {
 
 constexpr double kMsPerDay = 86400000.0;
 
-std::string scratchDir() {
-    char dir[] = "/tmp/kvr-bench-honest-XXXXXX";
-    if (::mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp");
-    return dir;
-}
+std::string scratchDir() { return makeScratchDir("kvr-bench-honest"); }
 
+// The sample records of a log chart file, without its separators.
 std::vector<kvr::TrendRecord> samples(const std::string& path) {
-    const std::string bytes = readWholeFile(path);
     std::vector<kvr::TrendRecord> out;
-    for (size_t at = 0; at + kvr::kTrendRecordBytes <= bytes.size(); at += kvr::kTrendRecordBytes) {
-        const auto r = kvr::decodeTrendRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + at);
+    for (const auto& r : readTrendRecords(path))
         if (!r.isSeparator()) out.push_back(r);
-    }
     return out;
 }
 

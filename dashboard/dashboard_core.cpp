@@ -10,15 +10,19 @@ DashboardCore::DashboardCore(SerialPort& port) : port_(port) {
     decodeValues = [this] { FillParameterSheets(); };
 }
 
-void DashboardCore::clearLinkState() {
+void DashboardCore::resetFramer() {
     LiveSum = 0;
     SetupSum = 0;
     ValuesSum = 0;
     CharCount = 0;
+    LineBuffer.clear();
+}
+
+void DashboardCore::clearLinkState() {
+    resetFramer();
     ValuesLoaded = false;
     NewRecord = false;
     SetupReceived = false;
-    LineBuffer.clear();
 }
 
 void DashboardCore::FormCreate() {

@@ -212,6 +212,7 @@ public:
 
 private:
     void clearLinkState();
+    void resetFramer();  // the receive framer's sums and line
     void takePortChoice();
     void closeAndChoose();
     int rxQueued();

@@ -127,11 +127,7 @@ void DashboardCore::tryReopen() {
     port_.rxClear(PortNumber);
     port_.txClear(PortNumber);
     // The framer starts afresh: a line cut by the loss is no line.
-    LineBuffer.clear();
-    CharCount = 0;
-    LiveSum = 0;
-    SetupSum = 0;
-    ValuesSum = 0;
+    resetFramer();
     lineCut_ = false;
     deviceLost_ = false;
     reconnecting_ = false;

@@ -13,25 +13,14 @@
 #include "dashboard/logging/log_files.h"
 #include "default_values_image.h"
 #include "support/port_environment.h"
+#include "support/scratch_logs.h"
 #include "support/sim_process.h"
 #include "tool_process.h"
 #include "widgets/model/trend_record.h"
 
 namespace {
 
-std::string scratchDir() {
-    char dir[] = "/tmp/kvr-loggaps-XXXXXX";
-    if (::mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp");
-    return dir;
-}
-
-std::vector<kvr::TrendRecord> readRecords(const std::string& path) {
-    const std::string bytes = readWholeFile(path);
-    std::vector<kvr::TrendRecord> records;
-    for (size_t at = 0; at + kvr::kTrendRecordBytes <= bytes.size(); at += kvr::kTrendRecordBytes)
-        records.push_back(kvr::decodeTrendRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + at));
-    return records;
-}
+std::string scratchDir() { return makeScratchDir("kvr-loggaps"); }
 
 // The runs of consecutive sample records, split at separators.
 std::vector<std::vector<kvr::TrendRecord>> runsOf(const std::vector<kvr::TrendRecord>& records) {
@@ -67,7 +56,7 @@ TEST(KvrtoolLogGaps, ASilentEcuGetsNoSamplesAndTheGapIsMarkedAndReported) {
     EXPECT_NE(r.err.find("gap in the data from"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("the ECU sent no live record"), std::string::npos) << r.err;
 
-    const auto runs = runsOf(readRecords(name + ".KVL"));
+    const auto runs = runsOf(readTrendRecords(name + ".KVL"));
     ASSERT_EQ(runs.size(), 2u) << "one gap, marked by separators";
     // Samples stop within the freshness limit (1 s) of the last record, so
     // of the 4 s silence at least 3 s hold no sample at all.
@@ -93,7 +82,7 @@ TEST(KvrtoolLogGaps, ADeviceThatComesBackThroughItsLinkIsReopenedAndTheGapMarked
     EXPECT_NE(r.err.find("COM3 link lost"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("COM3 link back after"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("the device went away"), std::string::npos) << r.err;
-    const auto runs = runsOf(readRecords(name + ".KVL"));
+    const auto runs = runsOf(readTrendRecords(name + ".KVL"));
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_GE(runs[1].size(), 15u) << "recording resumed by itself";
     EXPECT_FALSE(kvr::fileExists(name + ".KVL.partial"));
@@ -109,7 +98,7 @@ TEST(KvrtoolLogGaps, ADeviceStillGoneAtTheEndExits1AndStillSaves) {
     EXPECT_NE(r.err.find("still open at the end"), std::string::npos) << r.err;
     EXPECT_GT(r.seconds, 4.5) << "keeps trying until --seconds runs out";
     EXPECT_LT(r.seconds, 6.5);
-    EXPECT_FALSE(readRecords(name + ".KVL").empty());
+    EXPECT_FALSE(readTrendRecords(name + ".KVL").empty());
 }
 
 TEST(KvrtoolLogGaps, AKilledRunLeavesItsSamplesOnDisk) {
@@ -118,7 +107,7 @@ TEST(KvrtoolLogGaps, AKilledRunLeavesItsSamplesOnDisk) {
     PortEnvironment env({{3, sim.device()}});
     const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "30", "-o", name}, dir, 4.0, SIGKILL);
     EXPECT_EQ(r.status, -1);
-    const auto records = readRecords(name + ".KVL.partial");
+    const auto records = readTrendRecords(name + ".KVL.partial");
     // Recording starts about 1 s in; at 10 a second about 30 samples came
     // before the kill, and at most a second's worth may be missing.
     EXPECT_GE(records.size(), 20u);
@@ -131,7 +120,7 @@ TEST(KvrtoolLogGaps, AKilledRunLeavesItsSamplesOnDisk) {
     const ToolResult again = runTool({"log", "--port", "COM3", "--seconds", "2", "-o", name}, dir);
     EXPECT_EQ(again.status, 1);
     EXPECT_NE(again.err.find("holds the samples of an earlier run"), std::string::npos) << again.err;
-    EXPECT_EQ(readRecords(name + ".KVL.partial").size(), records.size());
+    EXPECT_EQ(readTrendRecords(name + ".KVL.partial").size(), records.size());
 }
 
 TEST(KvrtoolLogGaps, AnUnwritableOutputFailsAtOnceWithoutOpeningThePort) {
@@ -168,7 +157,7 @@ TEST(KvrtoolLogFullRate, IntervalZeroPollsAsFastAsTheEcuAnswersAndRecordsEveryRe
     // 3 s of polling after the image: well over the tick's 75 even on a busy machine.
     EXPECT_GT(count, 110) << r.err;
     // The chart still samples every 100 ms.
-    EXPECT_LT(readRecords(name + ".KVL").size(), 45u);
+    EXPECT_LT(readTrendRecords(name + ".KVL").size(), 45u);
 }
 
 TEST(KvrtoolLogFullRate, BadIntervalsAreUsageErrors) {

@@ -15,6 +15,7 @@
 #include "dashboard/values/values_image_builder.h"
 #include "default_values_image.h"
 #include "support/port_environment.h"
+#include "support/scratch_logs.h"
 #include "support/sim_process.h"
 #include "tool_process.h"
 #include "widgets/model/trend_record.h"
@@ -22,19 +23,7 @@
 
 namespace {
 
-std::string scratchDir() {
-    char dir[] = "/tmp/kvr-logtool-XXXXXX";
-    if (::mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp");
-    return dir;
-}
-
-std::vector<kvr::TrendRecord> readRecords(const std::string& path) {
-    const std::string bytes = readWholeFile(path);
-    std::vector<kvr::TrendRecord> records;
-    for (size_t at = 0; at + kvr::kTrendRecordBytes <= bytes.size(); at += kvr::kTrendRecordBytes)
-        records.push_back(kvr::decodeTrendRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + at));
-    return records;
-}
+std::string scratchDir() { return makeScratchDir("kvr-logtool"); }
 
 void writeRecords(const std::string& path, const std::vector<kvr::TrendRecord>& records,
                   size_t extraBytes = 0) {
@@ -69,7 +58,7 @@ TEST(KvrtoolLog, RecordsTheSimulatorEvery100msAndCsvReadsItBack) {
     EXPECT_NE(r.err.find("values image received"), std::string::npos) << "progress on stderr:\n" << r.err;
 
     EXPECT_EQ(readWholeFile(name + ".KVL").size() % kvr::kTrendRecordBytes, 0u);
-    const auto records = readRecords(name + ".KVL");
+    const auto records = readTrendRecords(name + ".KVL");
     // Recording starts with the first live record, after the image (about a second).
     ASSERT_GE(records.size(), 12u);
     EXPECT_LE(records.size(), 31u);
@@ -130,7 +119,7 @@ TEST(KvrtoolLog, CtrlCEndsItEarlyAndStillSaves) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_LT(r.secondsAfterSignal, 0.5);
     EXPECT_NE(r.err.find("stopped early"), std::string::npos) << r.err;
-    EXPECT_GE(readRecords(name + ".KVL").size(), 3u);
+    EXPECT_GE(readTrendRecords(name + ".KVL").size(), 3u);
     EXPECT_EQ(valuesLine(name + ".KVV"), kvrsim::defaultValuesImage());
 }
 
