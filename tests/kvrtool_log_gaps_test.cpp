@@ -89,9 +89,11 @@ TEST(KvrtoolLogGaps, ADeviceThatComesBackThroughItsLinkIsReopenedAndTheGapMarked
 }
 
 TEST(KvrtoolLogGaps, ADeviceStillGoneAtTheEndExits1AndStillSaves) {
-    const std::string dir = scratchDir(), name = dir + "/gone";
-    SimProcess sim({"--fault", "hangup", "--fault-every", "20", "--setup-every", "0"});
-    PortEnvironment env({{3, sim.device()}});
+    // Through a link the simulator removes on hanging up: the bare /dev/pts
+    // path may be handed to another test's pseudo-terminal a moment later.
+    const std::string dir = scratchDir(), name = dir + "/gone", link = dir + "/ecu";
+    SimProcess sim({"--fault", "hangup", "--fault-every", "20", "--setup-every", "0", "--link", link});
+    PortEnvironment env({{3, link}});
     const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "5", "-o", name}, dir);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("the device was still gone at the end"), std::string::npos) << r.err;

@@ -257,6 +257,10 @@ int main(int argc, char** argv) {
             }
             if (sim.hungUp() && wire.idle()) {
                 std::fprintf(stderr, "kvrsim: hanging up after %d records\n", sim.recordsSent());
+                // The link goes first: once the master closes, the kernel may
+                // hand the same /dev/pts number to the next pseudo-terminal,
+                // and a peer reopening through the link must not reach it.
+                if (!link.empty()) ::unlink(link.c_str());
                 wire.hangUp();
                 break;
             }
