@@ -34,7 +34,10 @@ void DashboardCore::sendStop() {
 }
 
 void DashboardCore::FETCH_SERIAL_TEXT() {
-    while (port_.rxQue(PortNumber) > 0) {
+    // The queue is asked once per batch, not once per byte: every count it
+    // gives is there to take, and each question is a system call.
+    for (int waiting = 0;; --waiting) {
+        if (waiting <= 0 && (waiting = port_.rxQue(PortNumber)) <= 0) return;
         LastChar = port_.getc(PortNumber);
         if (LastChar < 0) continue;
         const auto byte = static_cast<uint8_t>(LastChar);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <vector>
 
 #include "widgets/recording_clock.h"
 
@@ -56,8 +57,8 @@ void TAb270Meter::setValue(float v) {
     const Geometry g = dialGeometry();
     QRegion dirty;
     if (after.needleAngle != before.needleAngle) {
-        dirty += needleRect(g, before.needleAngle);
-        dirty += needleRect(g, after.needleAngle);
+        dirty += needleRegion(g, before.needleAngle);
+        dirty += needleRegion(g, after.needleAngle);
     }
     if (after.text != before.text) dirty += readingRect(g);
     if (after.hasMinMax != before.hasMinMax || after.min != before.min) {
@@ -88,7 +89,7 @@ void TAb270Meter::followBlinking() {
             if (red != blinkRed_) {
                 blinkRed_ = red;
                 const Geometry g = dialGeometry();
-                update(needleRect(g, model_.needleAngleDegrees()));
+                update(needleRegion(g, model_.needleAngleDegrees()));
             }
         });
     } else {
@@ -170,12 +171,28 @@ double TAb270Meter::markAngle(float v) const {
     return 225.0 - 0.27 * pos;
 }
 
-QRect TAb270Meter::needleRect(const Geometry& g, double angle) const {
-    QPolygonF tips;
-    tips << polar(g.centre, g.scaleR - 2, angle) << polar(g.centre, g.outer * 0.08, angle + 90)
-         << polar(g.centre, g.outer * 0.15, angle + 180) << polar(g.centre, g.outer * 0.08, angle - 90);
-    // The pen and antialiasing reach a pixel or two past the outline.
-    return tips.boundingRect().toAlignedRect().adjusted(-3, -3, 3, 3);
+QRegion TAb270Meter::needleRegion(const Geometry& g, double angle) const {
+    // The needle is a thin kite from its tail through the hub to its tip. A
+    // slanted needle's bounding box is mostly face, so the region is a chain
+    // of small boxes along it: less to copy from the face on every move, and
+    // each box short enough for the raster engine to fill on this thread.
+    const double tail = g.outer * 0.15, tip = g.scaleR - 2, halfWidth = g.outer * 0.08;
+    auto widthAt = [&](double x) { return halfWidth * (1.0 - (x < 0 ? -x / tail : x / tip)); };
+    auto at = [&](double x, double across) {
+        return polar(polar(g.centre, x, angle), across, angle + 90);
+    };
+    std::vector<double> cuts{-tail, 0.0};
+    const int pieces = std::max(1, static_cast<int>(std::ceil(tip / 24.0)));
+    for (int i = 1; i <= pieces; ++i) cuts.push_back(tip * i / pieces);
+    QRegion region;
+    for (size_t i = 1; i < cuts.size(); ++i) {
+        const double a = cuts[i - 1], b = cuts[i];
+        QPolygonF corners;
+        corners << at(a, widthAt(a)) << at(a, -widthAt(a)) << at(b, widthAt(b)) << at(b, -widthAt(b));
+        // The pen and antialiasing reach a pixel or two past the outline.
+        region += corners.boundingRect().toAlignedRect().adjusted(-3, -3, 3, 3);
+    }
+    return region;
 }
 
 QRect TAb270Meter::readingRect(const Geometry& g) const {
@@ -307,7 +324,7 @@ void TAb270Meter::paintEvent(QPaintEvent* event) {
 
     // Needle: in its own colours, or red/yellow while blinking.
     const double angle = model_.needleAngleDegrees();
-    if (!dirty.intersects(needleRect(g, angle))) return;
+    if (!dirty.intersects(needleRegion(g, angle))) return;
     QColor needle = pointerColor;
     if (model_.blinking()) needle = blinkRed_ ? QColor(Qt::red) : QColor(Qt::yellow);
     QPainterPath arrow;

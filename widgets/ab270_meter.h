@@ -79,7 +79,7 @@ private:
     QColor backdrop() const;
     ValueState valueState() const;
     void paintFace(QPainter& p, const Geometry& g) const;
-    QRect needleRect(const Geometry& g, double angle) const;
+    QRegion needleRegion(const Geometry& g, double angle) const;
     QRect readingRect(const Geometry& g) const;
     QRect markRect(const Geometry& g, float value) const;
     double markAngle(float value) const;

@@ -1,6 +1,7 @@
 #include "widgets/recording_clock.h"
 
 #include <QCoreApplication>
+#include <QMetaMethod>
 #include <QPointer>
 #include <chrono>
 
@@ -33,6 +34,8 @@ TAbFlashTimer::TAbFlashTimer() : QObject(QCoreApplication::instance()) {
     thread_ = std::thread([this] {
         while (!stop_) {
             std::this_thread::sleep_for(std::chrono::milliseconds(16));
+            const uint32_t tick = threadTicks_.fetch_add(1, std::memory_order_relaxed) + 1;
+            if (!wanted(tick)) continue;
             // One tick in flight at a time: the next waits until the GUI
             // thread has handled this one, so a busy GUI is not flooded.
             bool idle = false;
@@ -48,12 +51,55 @@ TAbFlashTimer::~TAbFlashTimer() {
     if (thread_.joinable()) thread_.join();
 }
 
+bool TAbFlashTimer::wanted(uint32_t tick) const {
+    if (customSource_.load(std::memory_order_acquire)) return true;
+    if (anyDue_.load(std::memory_order_acquire) &&
+        static_cast<int32_t>(tickCount() - nextDueMs_.load(std::memory_order_acquire)) >= 0)
+        return true;
+    if (flashWatched_.load(std::memory_order_acquire)) {
+        // Blinking follows bit 4 of the base-tick count, so a tick matters
+        // to the meters once the count it would be delivered as has left
+        // the group of 16 that the last delivery was in.
+        const uint32_t base = tick + tickOffset_.load(std::memory_order_acquire);
+        if ((base >> 4) != (deliveredBase_.load(std::memory_order_acquire) >> 4)) return true;
+    }
+    return false;
+}
+
 void TAbFlashTimer::deliver() {
     pending_ = false;
+    ++deliveries_;
+    // The ticks the thread counted without waking us still count.
+    const uint32_t tick = threadTicks_.load(std::memory_order_relaxed);
+    const uint32_t skipped = tick - deliveredTicks_;
+    if (skipped > 1) baseTicks_ += skipped - 1;
+    deliveredTicks_ = tick;
     baseTick();
 }
 
-void TAbFlashTimer::setTickSource(std::function<uint32_t()> source) { tickSource_ = std::move(source); }
+void TAbFlashTimer::publishWants() {
+    uint32_t at = 0;
+    const bool any = schedule_.nextDue(now(), at);
+    nextDueMs_.store(at, std::memory_order_release);
+    anyDue_.store(any, std::memory_order_release);
+    tickOffset_.store(baseTicks_ - deliveredTicks_, std::memory_order_release);
+    deliveredBase_.store(baseTicks_, std::memory_order_release);
+    flashWatched_.store(isSignalConnected(QMetaMethod::fromSignal(&TAbFlashTimer::flash)), std::memory_order_release);
+}
+
+void TAbFlashTimer::connectNotify(const QMetaMethod& signal) {
+    if (signal == QMetaMethod::fromSignal(&TAbFlashTimer::flash)) flashWatched_ = true;
+}
+
+void TAbFlashTimer::disconnectNotify(const QMetaMethod&) {
+    flashWatched_ = isSignalConnected(QMetaMethod::fromSignal(&TAbFlashTimer::flash));
+}
+
+void TAbFlashTimer::setTickSource(std::function<uint32_t()> source) {
+    tickSource_ = std::move(source);
+    customSource_ = static_cast<bool>(tickSource_);
+    publishWants();
+}
 
 uint32_t TAbFlashTimer::now() const { return tickSource_ ? tickSource_() : tickCount(); }
 
@@ -66,6 +112,7 @@ void TAbFlashTimer::registerClient(QObject* client, int intervalMs, std::functio
         }
     }
     handlers_.emplace_back(client, std::move(onTick));
+    publishWants();
 }
 
 void TAbFlashTimer::unregisterClient(QObject* client) {
@@ -76,6 +123,7 @@ void TAbFlashTimer::unregisterClient(QObject* client) {
             break;
         }
     }
+    publishWants();
 }
 
 void TAbFlashTimer::baseTick() {
@@ -90,4 +138,5 @@ void TAbFlashTimer::baseTick() {
         }
     }
     emit flash(baseTicks_);
+    publishWants();
 }

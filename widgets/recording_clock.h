@@ -1,6 +1,9 @@
 // TAbFlashTimer: the one recording clock of the program. A background thread
-// ticks every 16 ms and hands each base tick to the GUI thread, where the
+// ticks every 16 ms and hands base ticks to the GUI thread, where the
 // registered recorders get their due ticks and blinking meters their flash.
+// It wakes the GUI thread only on a tick where something is due: a recorder,
+// or a blinking meter's change of colour. The ticks in between still count,
+// so due times and the blink rhythm keep the 16 ms resolution.
 #pragma once
 
 #include <QObject>
@@ -26,6 +29,8 @@ public:
     bool isRegistered(QObject* client) const { return schedule_.contains(client); }
 
     uint32_t baseTicks() const { return baseTicks_; }
+    // How often the thread has woken the GUI thread.
+    uint32_t deliveries() const { return deliveries_; }
 
     // Runs one base tick now, as the thread does; for tests and benchmarks.
     void baseTick();
@@ -39,10 +44,18 @@ signals:
     // Every base tick, after the recorders; blinking meters repaint on it.
     void flash(uint32_t baseTicks);
 
+protected:
+    void connectNotify(const QMetaMethod& signal) override;
+    void disconnectNotify(const QMetaMethod& signal) override;
+
 private:
     TAbFlashTimer();
     Q_INVOKABLE void deliver();
     uint32_t now() const;
+    // Tells the thread when the GUI thread next needs a tick.
+    void publishWants();
+    // Whether the thread's tick number `tick` should reach the GUI thread.
+    bool wanted(uint32_t tick) const;
 
     kvr::ClockSchedule schedule_;
     std::vector<std::pair<QObject*, std::function<void(uint32_t)>>> handlers_;
@@ -50,5 +63,18 @@ private:
     std::function<uint32_t()> tickSource_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> pending_{false};
+    // Shared with the thread: its tick count; what the GUI thread last took
+    // (base ticks minus thread ticks, and the base-tick count then); the
+    // earliest due time; whether blinking meters listen; whether a test's
+    // tick source is in use (then every tick is delivered).
+    std::atomic<uint32_t> threadTicks_{0};
+    uint32_t deliveredTicks_ = 0;  // GUI thread only
+    uint32_t deliveries_ = 0;
+    std::atomic<uint32_t> tickOffset_{0};
+    std::atomic<uint32_t> deliveredBase_{0};
+    std::atomic<uint32_t> nextDueMs_{0};
+    std::atomic<bool> anyDue_{false};
+    std::atomic<bool> flashWatched_{false};
+    std::atomic<bool> customSource_{false};
     std::thread thread_;
 };

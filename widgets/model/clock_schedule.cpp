@@ -24,6 +24,20 @@ bool ClockSchedule::contains(const void* client) const {
     return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.client == client; });
 }
 
+bool ClockSchedule::nextDue(uint32_t now, uint32_t& at) const {
+    bool any = false;
+    int64_t soonest = 0;
+    for (const auto& e : entries_) {
+        // Signed distance on the wrapping tick: a due time already passed
+        // counts as now.
+        const int64_t ahead = std::max<int64_t>(0, static_cast<int32_t>(e.due - now));
+        if (!any || ahead < soonest) soonest = ahead;
+        any = true;
+    }
+    if (any) at = now + static_cast<uint32_t>(soonest);
+    return any;
+}
+
 std::vector<ClockSchedule::Due> ClockSchedule::tick(uint32_t now) {
     std::vector<Due> due;
     for (auto& e : entries_) {

@@ -23,6 +23,10 @@ public:
     bool contains(const void* client) const;
     bool empty() const { return entries_.empty(); }
 
+    // The earliest due time among the clients (false when there are none):
+    // the clock need not wake its users before then.
+    bool nextDue(uint32_t now, uint32_t& at) const;
+
     // The clients due at `now`, in registration order, with their new due
     // times already set.
     std::vector<Due> tick(uint32_t now);
