@@ -82,8 +82,16 @@ std::vector<LeftLog> findLeftLogs(const std::string& dir) {
     if (d == nullptr) return logs;
     while (const dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
-        if (name.compare(0, 4, "log-") != 0 || !endsWith(name, ".KVL")) continue;
+        if (name.compare(0, 4, "log-") != 0) continue;
         const std::string path = dir + "/" + name;
+        // A values file whose records are gone belongs to nothing: a run
+        // writes its records file first, and removes it first.
+        if (endsWith(name, ".KVV")) {
+            const std::string records = path.substr(0, path.size() - 4) + ".KVL";
+            if (::access(records.c_str(), F_OK) != 0 && errno == ENOENT) ::unlink(path.c_str());
+            continue;
+        }
+        if (!endsWith(name, ".KVL")) continue;
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st {};

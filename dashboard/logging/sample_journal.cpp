@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <string>
 
 #include "widgets/model/trend_store.h"
 
@@ -33,20 +34,30 @@ SampleJournal::~SampleJournal() { close(); }
 
 bool SampleJournal::open(const std::string& path, std::string& error) {
     close();
-    // Emptied only once locked, so a journal another run is writing is never cut.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    // A journal another run is writing is locked: leave it alone.
+    const int existing = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (existing >= 0) {
+        const bool inUse = ::flock(existing, LOCK_EX | LOCK_NB) != 0;
+        ::close(existing);
+        if (inUse) {
+            error = path + ": in use by another run";
+            return false;
+        }
+    }
+    // Made and locked under a name of its own, then moved into place: a
+    // journal is never seen under its real name unlocked, where another run
+    // looking for logs left behind would take it for an empty one and
+    // remove it.
+    const std::string fresh = path + ".new-" + std::to_string(::getpid());
+    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         error = path + ": " + std::strerror(errno);
         return false;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        error = path + ": in use by another run";
-        ::close(fd);
-        return false;
-    }
-    if (::ftruncate(fd, 0) != 0) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::rename(fresh.c_str(), path.c_str()) != 0) {
         error = path + ": " + std::strerror(errno);
         ::close(fd);
+        ::unlink(fresh.c_str());
         return false;
     }
     fd_ = fd;

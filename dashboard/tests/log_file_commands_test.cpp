@@ -2,6 +2,8 @@
 // tests control and real files in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
 #include <cstdlib>
 #include <deque>
 #include <fstream>
@@ -316,6 +318,29 @@ TEST_F(LogFiles, ANormalEndWithNothingUnsavedLeavesNoRecoveryLog) {
     core.SAVE_LOGFILE();
     core.closeRecoveryLog();
     EXPECT_TRUE(logsIn(state).empty());
+}
+
+TEST_F(LogFiles, AJournalAppearsLockedAndAValuesFileWithoutItsRecordsIsCleared) {
+    const std::string state = dir + "/state";
+    core.recoveryDirectory = state;
+    core.ValuesText = image();
+    core.chartRecordAppended(sample(46000.5, 1000));
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(state.c_str())) {
+        while (const dirent* e = ::readdir(d))
+            if (e->d_name[0] != '.') names.push_back(e->d_name);
+        ::closedir(d);
+    }
+    ASSERT_EQ(names.size(), 2u) << "the records and values files, nothing made on the way";
+    EXPECT_TRUE(logsIn(state).empty()) << "locked while written";
+
+    // Values files of logs whose records were removed belong to nothing.
+    std::ofstream(state + "/log-20260101-000000-1.KVV") << "orphan";
+    std::ofstream(state + "/log-20260101-000000-2.KVV") << "kept";
+    std::ofstream(state + "/log-20260101-000000-2.KVL") << std::string(kTrendRecordBytes, '\0');
+    EXPECT_EQ(logsIn(state).size(), 1u);
+    EXPECT_FALSE(fileExists(state + "/log-20260101-000000-1.KVV"));
+    EXPECT_TRUE(fileExists(state + "/log-20260101-000000-2.KVV"));
 }
 
 TEST_F(LogFiles, AnUnwritableStateFolderIsSaidOnceAndRecordingGoesOn) {
