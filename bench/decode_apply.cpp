@@ -13,9 +13,11 @@
 #include "dashboard/ui/tform1.h"
 #include "engine_model.h"
 #include "support/recording_dialogs.h"
+#include "support/private_state.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const PrivateStateFolder state;  // no recovery logs of the user's offered
     QApplication app(argc, argv);
     kvr::MemorySerialPort port;  // no ports: the start-up scan finds none
     RecordingDialogs dialogs;

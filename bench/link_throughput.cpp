@@ -22,6 +22,7 @@
 #include "support/port_environment.h"
 #include "support/recording_dialogs.h"
 #include "support/sim_process.h"
+#include "support/private_state.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ double percentile(std::vector<double> v, double p) {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const PrivateStateFolder state;  // no recovery logs of the user's offered
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
     const std::string sendLog = "/tmp/kvr-link-bench-send.log";
