@@ -9,26 +9,10 @@
 #include <cstring>
 #include <string>
 
+#include "widgets/model/trend_file.h"
 #include "widgets/model/trend_store.h"
 
 namespace kvr {
-
-namespace {
-
-int writeAll(int fd, const unsigned char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
-}  // namespace
 
 SampleJournal::~SampleJournal() { close(); }
 
@@ -105,7 +89,7 @@ void SampleJournal::writerLoop() {
         if (!batch.empty()) {
             // Written at once: in the page cache a record survives the
             // process, however it ends.
-            if (const int err = writeAll(fd_, batch.data(), batch.size()); err != 0) {
+            if (const int err = writeAllBytes(fd_, batch.data(), batch.size()); err != 0) {
                 int none = 0;
                 writeError_.compare_exchange_strong(none, err);
             } else {

@@ -17,19 +17,6 @@ namespace {
 // Records are moved through a buffer of this many at a time.
 constexpr std::size_t kChunkRecords = 4096;
 
-int writeAll(int fd, const unsigned char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
 // Reads up to size bytes; fewer only at the end of the file.
 int readAll(int fd, unsigned char* data, std::size_t size, std::size_t& got) {
     got = 0;
@@ -74,14 +61,27 @@ int writeRecords(int fd, const TrendStore& store) {
         buffer.resize(buffer.size() + kTrendRecordBytes);
         encodeTrendRecord(record, buffer.data() + buffer.size() - kTrendRecordBytes);
         if (buffer.size() == kChunkRecords * kTrendRecordBytes) {
-            if (const int err = writeAll(fd, buffer.data(), buffer.size())) return err;
+            if (const int err = writeAllBytes(fd, buffer.data(), buffer.size())) return err;
             buffer.clear();
         }
     }
-    return writeAll(fd, buffer.data(), buffer.size());
+    return writeAllBytes(fd, buffer.data(), buffer.size());
 }
 
 }  // namespace
+
+int writeAllBytes(int fd, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
 
 int saveTrendFile(const std::string& path, const TrendStore& store) {
     const std::string target = resolvedTarget(path);

@@ -30,4 +30,8 @@ int appendTrendFile(const std::string& path, TrendStore& store, std::size_t* cut
 // bytes read as records (a values file, random data) give other numbers.
 bool isLogChartTime(double days);
 
+// Writes all `size` bytes to `fd`, going on after short writes and
+// interruptions; 0, or the errno of the write that failed.
+int writeAllBytes(int fd, const unsigned char* data, std::size_t size);
+
 }  // namespace kvr
