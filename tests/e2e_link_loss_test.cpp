@@ -21,7 +21,9 @@
 #include "dashboard/ui/tform1.h"
 #include "default_values_image.h"
 #include "support/port_environment.h"
+#include "support/program_run.h"
 #include "support/recording_dialogs.h"
+#include "support/scratch_logs.h"
 #include "support/sim_process.h"
 #include "widgets/ab_led.h"
 #include "widgets/ab_trend.h"
@@ -40,16 +42,7 @@ int separators(const TAbTrend* chart, int from = 0) {
     return n;
 }
 
-std::string readWholeFileForTest(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string tempDir() {
-    char dir[] = "/tmp/kvr-e2e-loss-XXXXXX";
-    if (::mkdtemp(dir) == nullptr) throw std::runtime_error("mkdtemp");
-    return dir;
-}
+std::string tempDir() { return makeScratchDir("kvr-e2e-loss"); }
 
 TEST(LinkLoss, PauseAndSilenceShowStaleGaugesAndRecordNothing) {
     SimProcess sim({"--setup-every", "0"});
@@ -187,7 +180,7 @@ TEST(LinkLoss, ALogCutShortByACrashOpensWithItsWholeRecords) {
     const std::string dir = tempDir();
     const std::string kvl = leaveLog(7);
     const std::string cut = dir + "/cut.KVL";
-    std::string bytes = readWholeFileForTest(kvl);
+    std::string bytes = fileBytes(kvl);
     bytes.resize(bytes.size() - 10);  // the seventh record lost its last ten bytes
     std::ofstream(cut, std::ios::binary) << bytes;
     PortEnvironment env;
