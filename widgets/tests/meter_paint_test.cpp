@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "image_compare.h"
 #include "widgets/ab270_meter.h"
 
 namespace {
@@ -91,10 +92,9 @@ TEST(MeterPaint, PartialRepaintsShowWhatAFullPaintShows) {
         const QImage shown = m.onScreen();
         const QImage full = m.fullPaint();
         ASSERT_EQ(shown.size(), full.size());
-        int differing = 0;
-        for (int y = 0; y < full.height(); ++y)
-            for (int x = 0; x < full.width(); ++x) differing += shown.pixel(x, y) != full.pixel(x, y);
-        EXPECT_EQ(differing, 0) << "stale pixels left from an earlier value";
+        QPoint first;
+        EXPECT_EQ(differingPixels(shown, full, first), 0)
+            << "stale pixels left from an earlier value, the first at " << first.x() << "," << first.y();
     }
 }
 

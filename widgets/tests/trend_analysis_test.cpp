@@ -14,6 +14,7 @@
 #include <cmath>
 #include <random>
 
+#include "image_compare.h"
 #include "widgets/ab_trend.h"
 
 namespace {
@@ -208,15 +209,6 @@ TEST(TrendChartDrawing, ABreakShowsThroughAColumnFullOfLines) {
     }
     EXPECT_EQ(d.trend.plotImage().pixelColor(breakColumn, 0), d.trend.ColorSeparator());
     EXPECT_EQ(d.trend.plotImage().pixelColor(breakColumn, span), d.trend.ColorSeparator());
-}
-
-// Pixels where two plot images differ, and the first of them.
-int differingPixels(const QImage& a, const QImage& b, QPoint& first) {
-    int n = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y) && n++ == 0) first = QPoint(x, y);
-    return n;
 }
 
 TEST(TrendChartDrawing, RecordByRecordAtOtherScalesDrawsWhatAFreshDrawingShows) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 
+#include "image_compare.h"
 #include "widgets/ab_trend.h"
 #include "widgets/recording_clock.h"
 
@@ -190,15 +191,6 @@ TEST(TrendWidget, MoveXWaitsForTheTrendToBeVisible) {
     EXPECT_FALSE(hidden.recorder().Flow());
 }
 
-
-// Pixels where two plot images differ, and the first of them.
-int differingPixels(const QImage& a, const QImage& b, QPoint& first) {
-    int n = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y) && n++ == 0) first = QPoint(x, y);
-    return n;
-}
 
 TEST(TrendWidget, PagingAndTrimmingMoveThePlotAsAFreshDrawingWouldShowIt) {
     // 75: the program's grid; 40: one that is no whole number of grid dots.
