@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "dashboard/ecu_lines.h"
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/ecu_lines.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/ui/tform1.h"
 #include "engine_model.h"
 #include "support/recording_dialogs.h"
@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
     kvr::DashboardCore& core = form.core();
     std::string image = ")" + std::string(2238, '0');
     image.replace(7, 2, "04");
-    core.ValuesText = kvr::sealImageText(image);
-    core.SwVersion = 3100;
+    core.session.valuesText = kvr::sealImageText(image);
+    core.session.softwareVersion = 3100;
 
     constexpr int kRecords = 10000;
     kvrsim::EngineModel engine(kvrsim::EngineSettings{});
@@ -42,9 +42,7 @@ int main(int argc, char** argv) {
     using Clock = std::chrono::steady_clock;
     for (int i = 0; i < kRecords; ++i) {
         const auto start = Clock::now();
-        core.LiveRecord = records[static_cast<size_t>(i)];
-        core.FIX_IGNITION_DATA();
-        core.decodeLiveRecord();
+        core.session.deliverRecord(records[static_cast<size_t>(i)]);
         form.applyDisplay();
         micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
         // Let the widgets paint now and then, as the event loop would between ticks.

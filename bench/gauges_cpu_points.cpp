@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/ui/dialogs.h"
 #include "dashboard/ui/tform1.h"
 #include "support/private_state.h"

@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "dashboard/dashboard_core.h"
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "support/port_environment.h"
 #include "support/scratch_logs.h"
 #include "support/sim_process.h"
 #include "tool_process.h"
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 #include "widgets/model/trend_time.h"
 
 namespace {
@@ -116,15 +116,18 @@ void recoveryCost() {
     const std::string dir = scratchDir();
     kvr::MemorySerialPort port;
     kvr::DashboardCore core(port);
-    core.recoveryDirectory = dir;
+    core.chartLog.recoveryDirectory = dir;
+    // Recording: "Go", a fresh link, a record.
+    core.chartLog.setLoggingSwitch(kvr::kLogGo);
+    core.chartLog.onLinkChange(kvr::LinkChange{kvr::LinkState::Waiting, kvr::LinkState::Live, 0, 0});
+    core.chartLog.onRecord(kvr::LiveRecord{});
     std::vector<double> us;
-    kvr::TrendRecord r;
-    r.time = kvr::localNowDays();
+    double time = kvr::localNowDays();
+    core.chartLog.wallClock = [&time] { return time; };
     for (int i = 0; i < 3000; ++i) {
-        r.time += 0.1 / 86400.0;
-        r.digits[0] = static_cast<uint16_t>(i);
+        time += 0.1 / 86400.0;
         const auto t0 = std::chrono::steady_clock::now();
-        core.chartRecordAppended(r);
+        core.chartLog.takeSample();
         us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count());
         // The chart records every 100 ms; a millisecond apart keeps the run short
         // while the writer thread still has time between samples.

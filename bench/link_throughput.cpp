@@ -58,10 +58,11 @@ int main(int argc, char** argv) {
     TForm1 form(port, dialogs);
 
     std::map<int, double> decodedAt;  // record number -> when the tick decoded it
-    form.core().onLiveRecord = [&] {
-        const std::string& r = form.core().LiveRecord;
+    kvr::RecordFunction probe([&](const kvr::LiveRecord& record) {
+        const std::string& r = record.line;
         if (r.size() >= 64) decodedAt[std::stoi(r.substr(60, 4), nullptr, 16)] = monotonicMs();
-    };
+    });
+    form.core().session.addSink(probe);
     form.OpenCommport->click();
     if (!QTest::qWaitFor([&] { return !decodedAt.empty(); }, 10000)) {
         std::fprintf(stderr, "no live record arrived\n");

@@ -13,7 +13,7 @@
 #include "csv_rows.h"
 #include "dashboard/dashboard_core.h"
 #include "fuzz_input.h"
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 #include "widgets/model/trend_recorder.h"
 
 namespace {
@@ -68,7 +68,7 @@ void checkValue(const std::string& text, float expected) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kvrfuzz::ByteReader in(data, size);
     kvr::TSignalSettings channels[8];
-    kvr::initialiseChartChannels(channels);
+    kvr::designChartChannels(channels);
     for (auto& c : channels) {
         const float from = floatOf(in.bytes(4));
         const float to = floatOf(in.bytes(4));

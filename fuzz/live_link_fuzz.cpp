@@ -16,7 +16,7 @@
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/cursor_readout.h"
 #include "dashboard/logging/log_files.h"
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "default_values_image.h"
 #include "fuzz_input.h"
 #include "widgets/model/meter_model.h"
@@ -36,11 +36,11 @@ bool holdValuesFile(kvr::DashboardCore& core, const std::string& path) {
         KVRFUZZ_CHECK(!error.empty());
         return false;
     }
-    core.ValuesSource = "ecu";
-    core.ValuesText = file.valuesText;
-    core.FillParameterSheets();
+    core.session.valuesSource = "ecu";
+    core.session.valuesText = file.valuesText;
+    core.fillSheets();
     if (core.out.sheetFills == 0) {
-        core.ValuesText.clear();
+        core.session.valuesText.clear();
         return false;
     }
     return true;
@@ -76,14 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     port.resetResults[0] = 1;
     port.reset(0, 8192, 8192);
     auto core = std::make_unique<kvr::DashboardCore>(port);
-    core->PortNumber = 0;
-    core->PortOpen = true;
-    core->in.logselectbutton = (choices >> 2) & 3;
+    kvr::Session& session = core->session;
+    session.portNumber = 0;
+    session.portOpen = true;
+    core->chartLog.setLoggingSwitch((choices >> 2) & 3);
     if (choices & 1) {
         if (choices & 2) {
-            core->ValuesSource = "ecu";
-            core->ValuesText = builtInImage;
-            core->FillParameterSheets();
+            session.valuesSource = "ecu";
+            session.valuesText = builtInImage;
+            core->fillSheets();
         } else if (choices & 16) {
             KVRFUZZ_CHECK(!holdValuesFile(*core, kvrfuzz::unreadablePath()));
         } else {
@@ -91,32 +92,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             holdValuesFile(*core, valuesFile.path());
         }
     }
-    core->FetchState = 2;
-    core->ValuesLoaded = true;
-    core->ChartRescaled = true;
-    core->LOG_FREQUENCY();
-
-    kvr::TrendRecorder recorder([] { return 45000.5; });
-    for (int n = 1; n <= 8; ++n) kvr::designChartChannel(recorder.channel(n), n);
+    session.fetchState = 2;
+    session.valuesLoaded = true;
+    session.valuesInUse = true;
+    session.setDataInterval(session.dataIntervalText);
+    core->chartLog.wallClock = [] { return 45000.5; };
     auto meters = std::make_unique<kvr::MeterModel[]>(6);
 
     while (!in.empty()) {
         port.feed(in.bytes(in.byte()));
-        core->out.memoLines.clear();
-        const uint64_t revision = core->display.revision;
-        core->Timer1Timer();
-        if (core->display.revision == revision) continue;
+        core->messages.lines.clear();
+        const uint64_t revision = core->gauges.display.revision;
+        session.tick();
+        if (core->gauges.display.revision == revision) continue;
 
-        const kvr::LiveDisplay& d = core->display;
-        for (const auto& r : core->out.channelRanges) kvr::applyRangeRequest(recorder.channel(r.channel), r);
-        core->out.channelRanges.clear();
-        for (int n = 1; n <= 8; ++n) recorder.channel(n).setValue(d.channel[n - 1]);
-        recorder.AddRecord();
+        const kvr::LiveDisplay& d = core->gauges.display;
+        core->chartLog.rangeRequests.clear();
+        core->chartLog.takeSample();
         for (int i = 0; i < 6; ++i) applyMeter(meters[i], d.meterSettings[i], d.meter[i]);
 
+        // The chart log's newest record reads back on its channels as the cursor reads it.
+        const kvr::TrendStore& store = core->chartLog.store();
+        if (store.empty()) continue;
         float readBack[8];
         for (int n = 1; n <= 8; ++n)
-            readBack[n - 1] = kvr::readBackValue(recorder.channel(n), recorder.currentDigits()[n - 1]);
+            readBack[n - 1] = kvr::readBackValue(core->chartLog.channel(n), store.back().digits[n - 1]);
         KVRFUZZ_CHECK(!kvr::cursorReadout(readBack).empty());
     }
     return 0;

@@ -9,9 +9,9 @@
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/cursor_readout.h"
 #include "fuzz_input.h"
-#include "widgets/model/trend_file.h"
+#include "dashboard/logging/trend_file.h"
 #include "widgets/model/trend_recorder.h"
-#include "widgets/model/trend_store.h"
+#include "dashboard/logging/trend_store.h"
 #include "widgets/model/trend_time.h"
 
 namespace {
@@ -39,7 +39,7 @@ void readBack(const kvr::TrendStore& store, const kvr::TSignalSettings (&channel
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const kvrfuzz::ScratchFile file("chart.KVL");
     static kvr::TSignalSettings design[8];
-    static const bool designed = (kvr::initialiseChartChannels(design), true);
+    static const bool designed = (kvr::designChartChannels(design), true);
     (void)designed;
 
     kvrfuzz::ByteReader in(data, size);

@@ -9,7 +9,7 @@
 
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/log_files.h"
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -39,18 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     kvr::MemorySerialPort noPort;
     kvr::DashboardCore core(noPort);
-    core.ValuesSource = "pcdisk";
-    core.OpenedLogFile = "RUN.KVL";
-    core.ValuesFileName = file.path();
-    core.ValuesText = values.valuesText;
-    if (core.ValuesText.size() >= 2000) core.FillParameterSheets();
+    core.session.valuesSource = "pcdisk";
+    core.openedLogFile = "RUN.KVL";
+    core.valuesFileName = file.path();
+    core.session.valuesText = values.valuesText;
+    if (core.session.valuesText.size() >= 2000) core.fillSheets();
     if (core.out.sheetFills == 0) {
         // No image: the chart keeps its design ranges.
         kvr::TSignalSettings design[8];
-        kvr::initialiseChartChannels(design);
+        kvr::designChartChannels(design);
         for (int i = 0; i < 8; ++i) {
-            KVRFUZZ_CHECK(core.chartChannels[i].ValueFrom() == design[i].ValueFrom());
-            KVRFUZZ_CHECK(core.chartChannels[i].ValueTo() == design[i].ValueTo());
+            KVRFUZZ_CHECK(core.chartLog.channel(i + 1).ValueFrom() == design[i].ValueFrom());
+            KVRFUZZ_CHECK(core.chartLog.channel(i + 1).ValueTo() == design[i].ValueTo());
         }
     }
     return 0;

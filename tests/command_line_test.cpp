@@ -11,13 +11,13 @@
 #include <fstream>
 #include <random>
 
-#include "dashboard/ecu_lines.h"
+#include "dashboard/link/ecu_lines.h"
 #include "dashboard/logging/log_files.h"
 #include "default_values_image.h"
 #include "kvr_version.h"
 #include "support/csv_rows.h"
 #include "support/program_run.h"
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 
 namespace {
 

@@ -18,14 +18,14 @@
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/cursor_readout.h"
 #include "dashboard/logging/log_files.h"
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/ui/log_chart_tab.h"
 #include "dashboard/ui/tform1.h"
 #include "default_values_image.h"
 #include "support/recording_dialogs.h"
 #include "tool_process.h"
 #include "widgets/ab_trend.h"
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 
 namespace {
 
@@ -111,8 +111,8 @@ TEST(CsvAndCursor, KvrtoolCsvGivesTheValuesTheCursorReadOutShows) {
     const kvr::DashboardCore fresh(noPort);
     int changedRanges = 0;
     for (int n = 1; n <= 8; ++n) {
-        changedRanges += trend->channel(n).ValueFrom() != fresh.chartChannels[n - 1].ValueFrom() ||
-                         trend->channel(n).ValueTo() != fresh.chartChannels[n - 1].ValueTo();
+        changedRanges += trend->channel(n).ValueFrom() != fresh.chartLog.channel(n - 1 + 1).ValueFrom() ||
+                         trend->channel(n).ValueTo() != fresh.chartLog.channel(n - 1 + 1).ValueTo();
     }
     ASSERT_GT(changedRanges, 0);
 

@@ -42,44 +42,44 @@ TEST(EndToEnd, OpenFetchPollPauseResumeFetchClose) {
     kvr::TolkSerialPort port;
     RecordingDialogs dialogs;
     TForm1 form(port, dialogs);
-    ASSERT_EQ(form.core().PortName, "COM40");
+    ASSERT_EQ(form.core().session.portName, "COM40");
 
     form.OpenCommport->click();
-    ASSERT_TRUE(form.core().PortOpen);
+    ASSERT_TRUE(form.core().session.portOpen);
     EXPECT_EQ(countLines(form, "COMPORT 40 OPENED"), 1);
     // The open asks for the image, and so does the first tick: two arrive.
-    ASSERT_TRUE(waitUntil([&] { return form.core().ValuesLoaded && countLines(form, "2243") == 2; }, 5000))
+    ASSERT_TRUE(waitUntil([&] { return form.core().session.valuesLoaded && countLines(form, "2243") == 2; }, 5000))
         << form.Memo1->toPlainText().toStdString();
-    EXPECT_EQ(form.core().ValuesSource, "ecu");
+    EXPECT_EQ(form.core().session.valuesSource, "ecu");
     EXPECT_EQ(form.sheetGrids.grid(20)->item(4, 1)->text(), "31.0") << "the software version on the sheets";
     EXPECT_EQ(form.Label7->text(), ".....") ;
 
     // Polling: records arrive, decode, and each good one is acknowledged.
-    ASSERT_TRUE(waitUntil([&] { return form.core().display.revision > 30; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return form.core().gauges.display.revision > 30; }, 5000));
     EXPECT_EQ(form.Label7->text(), "31.0");
-    EXPECT_GT(form.core().Rpm, 500);
+    EXPECT_GT(form.core().gauges.values.rpm, 500);
     EXPECT_FALSE(form.AbLED4->Checked());
     EXPECT_GE(countLines(form, "^ RCVD"), 1) << "setup lines come now and then";
     EXPECT_EQ(countLines(form, "checksum error"), 0);
 
     form.Stop->click();  // Pause
     EXPECT_FALSE(form.Timer1.isActive());
-    const auto paused = form.core().display.revision;
+    const auto paused = form.core().gauges.display.revision;
     QTest::qWait(300);
-    EXPECT_EQ(form.core().display.revision, paused);
+    EXPECT_EQ(form.core().gauges.display.revision, paused);
 
     form.Button11->click();  // Resume: polling goes on, no new values request
     EXPECT_TRUE(form.Timer1.isActive());
-    ASSERT_TRUE(waitUntil([&] { return form.core().display.revision > paused + 10; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return form.core().gauges.display.revision > paused + 10; }, 5000));
     EXPECT_EQ(countLines(form, "2243"), 2);
 
     form.FetchKVRVals->click();  // the image again
-    ASSERT_TRUE(waitUntil([&] { return countLines(form, "2243") == 3 && form.core().ValuesLoaded; }, 5000));
-    const auto refetched = form.core().display.revision;
-    ASSERT_TRUE(waitUntil([&] { return form.core().display.revision > refetched + 5; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return countLines(form, "2243") == 3 && form.core().session.valuesLoaded; }, 5000));
+    const auto refetched = form.core().gauges.display.revision;
+    ASSERT_TRUE(waitUntil([&] { return form.core().gauges.display.revision > refetched + 5; }, 5000));
 
     form.Button2->click();  // Close
-    EXPECT_FALSE(form.core().PortOpen);
+    EXPECT_FALSE(form.core().session.portOpen);
     EXPECT_FALSE(form.Timer1.isActive());
     EXPECT_TRUE(dialogs.warnings.isEmpty());
 }
@@ -92,7 +92,7 @@ TEST(EndToEnd, SpoiltRecordsLightTheErrorLampAndPollingGoesOn) {
     TForm1 form(port, dialogs);
     form.OpenCommport->click();
     ASSERT_TRUE(waitUntil([&] { return countLines(form, "checksum error....!$") >= 3; }, 8000));
-    ASSERT_TRUE(waitUntil([&] { return form.core().display.revision > 20; }, 5000)) << "polling goes on";
+    ASSERT_TRUE(waitUntil([&] { return form.core().gauges.display.revision > 20; }, 5000)) << "polling goes on";
     form.Button2->click();
 }
 
@@ -127,7 +127,7 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     kvr::ValuesFile companion;
     std::string error;
     ASSERT_TRUE(kvr::readValuesFile((base + ".KVV").toStdString(), companion, error)) << error;
-    EXPECT_EQ(companion.valuesText, form.core().ValuesText);
+    EXPECT_EQ(companion.valuesText, form.core().session.valuesText);
     EXPECT_EQ(companion.notes, (std::vector<std::string>{"pull 1", "cold morning"}));
     EXPECT_EQ(form.Edit1->text(), "Saved file:" + base + ".KVL");
 
@@ -139,7 +139,7 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     form.logChart->Button6->click();
     EXPECT_EQ(static_cast<size_t>(chart->store().count()), bytes / 24);
     EXPECT_FALSE(chart->StartRecording()) << "loading leaves recording off";
-    EXPECT_EQ(form.core().ValuesSource, "pcdisk");
+    EXPECT_EQ(form.core().session.valuesSource, "pcdisk");
     EXPECT_EQ(form.Memo2->toPlainText(), "pull 1\ncold morning");
     // The sheets come back from the log's values file.
     EXPECT_EQ(form.sheetGrids.grid(22)->item(2, 1)->text(), "PC DISK");

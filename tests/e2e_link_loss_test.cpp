@@ -119,7 +119,7 @@ TEST(LinkLoss, AVanishedDeviceIsReopenedThroughItsPathUntilClosed) {
     sim = std::make_unique<SimProcess>(std::vector<std::string>{"--setup-every", "0", "--link", link});
     QTest::qWait(2500);
     EXPECT_EQ(countLines(form, "link back"), 1);
-    EXPECT_FALSE(form.core().PortOpen);
+    EXPECT_FALSE(form.core().session.portOpen);
     EXPECT_EQ(form.staleOverlay->mark(), "NO DATA");
 }
 
@@ -155,7 +155,7 @@ TEST(LinkLoss, ALeftLogIsOfferedAtStartAndExitAsksBeforeDroppingIt) {
     ASSERT_EQ(dialogs.questions.size(), 1);
     EXPECT_TRUE(dialogs.questions[0].contains("12 records")) << dialogs.questions[0].toStdString();
     EXPECT_EQ(form->Memo2->toPlainText(), "cold start") << "its notes come with it";
-    EXPECT_EQ(form->core().unsavedRecords(), 12);
+    EXPECT_EQ(form->core().chartLog.unsavedRecords(), 12);
 
     dialogs.choices = {2};  // "Cancel"
     form->close();

@@ -8,8 +8,8 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
-#include "dashboard/ecu_lines.h"
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/ecu_lines.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/ui/tform1.h"
 #include "ecu_simulator.h"
 #include "support/recording_dialogs.h"
@@ -26,25 +26,25 @@ std::string imageText() {
 }
 
 void expectWidgetsMatchModel(TForm1& form) {
-    const kvr::LiveDisplay& d = form.core().display;
+    const kvr::LiveDisplay& d = form.core().gauges.display;
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(i);
         EXPECT_FLOAT_EQ(form.meter(i)->Value(), d.meter[i]);
         EXPECT_EQ(form.meter(i)->model().SignalSettings().ValueUnit(), d.meterSettings[i].unit);
         EXPECT_EQ(form.meter(i)->model().ScaleSettings.Steps, d.meterSettings[i].steps);
     }
-    EXPECT_EQ(form.MP->text().toStdString(), d.MP);
-    EXPECT_EQ(form.MP->font().pixelSize(), d.MPFontSize);
-    EXPECT_EQ(form.ET->text().toStdString(), d.ET);
-    EXPECT_EQ(form.INJPW->text().toStdString(), d.INJPW);
-    EXPECT_EQ(form.AT->text().toStdString(), d.AT);
-    EXPECT_EQ(form.KNOB->text().toStdString(), d.KNOB);
-    EXPECT_EQ(form.DTY->text().toStdString(), d.DTY);
-    EXPECT_EQ(form.BATT->text().toStdString(), d.BATT);
-    EXPECT_EQ(form.AFR->text().toStdString(), d.AFR);
-    EXPECT_EQ(form.Label7->text().toStdString(), d.Label7);
-    EXPECT_EQ(form.AbLED1->Checked(), d.AbLED1);
-    EXPECT_EQ(form.AbLED2->Checked(), form.core().out.AbLED2);
+    EXPECT_EQ(form.MP->text().toStdString(), d.mapText);
+    EXPECT_EQ(form.MP->font().pixelSize(), d.mapFontSize);
+    EXPECT_EQ(form.ET->text().toStdString(), d.engineTemp);
+    EXPECT_EQ(form.INJPW->text().toStdString(), d.pulseWidth);
+    EXPECT_EQ(form.AT->text().toStdString(), d.airTemp);
+    EXPECT_EQ(form.KNOB->text().toStdString(), d.knob);
+    EXPECT_EQ(form.DTY->text().toStdString(), d.duty);
+    EXPECT_EQ(form.BATT->text().toStdString(), d.battery);
+    EXPECT_EQ(form.AFR->text().toStdString(), d.mixture);
+    EXPECT_EQ(form.Label7->text().toStdString(), d.softwareVersion);
+    EXPECT_EQ(form.AbLED1->Checked(), d.checkLight);
+    EXPECT_EQ(form.AbLED2->Checked(), form.core().chartLog.rules.on);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(form.panel(i)->text().toStdString(), d.panels[i].text);
         const QColor c = form.panel(i)->palette().color(QPalette::Window);
@@ -59,8 +59,8 @@ TEST(GaugesWindow, ShowsEachDecodedRecord) {
     TForm1 form(port, dialogs);
     form.resize(900, 680);
     form.OpenCommport->click();
-    ASSERT_TRUE(form.core().PortOpen);
-    form.core().SwVersion = 3100;
+    ASSERT_TRUE(form.core().session.portOpen);
+    form.core().session.softwareVersion = 3100;
     form.logselectItems[2]->setChecked(true);  // log on throttle
 
     kvrsim::SimulatorSettings settings;
@@ -77,7 +77,7 @@ TEST(GaugesWindow, ShowsEachDecodedRecord) {
         form.Timer1Timer();
         sim.receive(port.takeWritten(), t);
         port.feed(sim.takeOutput());
-        if (form.core().display.revision > 1) {
+        if (form.core().gauges.display.revision > 1) {
             ++decoded;
             expectWidgetsMatchModel(form);
             sawLogging |= form.AbLED2->Checked();
@@ -85,7 +85,7 @@ TEST(GaugesWindow, ShowsEachDecodedRecord) {
     }
     EXPECT_GT(decoded, 100);
     EXPECT_TRUE(sawLogging) << "the pull opens the throttle past 20";
-    EXPECT_TRUE(form.core().ValuesLoaded);
+    EXPECT_TRUE(form.core().session.valuesLoaded);
     EXPECT_FALSE(form.AbLED4->Checked());
 
     if (const QByteArray dir = qgetenv("KVR_SCREENSHOT_DIR"); !dir.isEmpty()) {
@@ -101,11 +101,10 @@ TEST(GaugesWindow, O2RecordsSwitchTheMixtureMeter) {
     RecordingDialogs dialogs;
     TForm1 form(port, dialogs);
     kvr::DashboardCore& core = form.core();
-    core.ValuesText = imageText();
+    core.session.valuesText = imageText();
     kvr::LiveFields f;
     f.afr = "0.8V";
-    core.LiveRecord = kvr::sealLiveRecord(kvr::liveRecordBody(f));
-    core.decodeLiveRecord();
+    core.session.deliverRecord(kvr::sealLiveRecord(kvr::liveRecordBody(f)));
     form.applyDisplay();
     EXPECT_EQ(form.Ab270Meter3->model().SignalSettings().ValueUnit(), "O2V");
     EXPECT_FLOAT_EQ(form.Ab270Meter3->model().SignalSettings().ValueTo(), 1);

@@ -11,9 +11,9 @@
 #include <QRadioButton>
 #include <fstream>
 
-#include "dashboard/ecu_lines.h"
+#include "dashboard/link/ecu_lines.h"
 #include "dashboard/logging/log_files.h"
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/ui/tform1.h"
 #include "default_values_image.h"
 #include "engine_model.h"
@@ -91,21 +91,22 @@ TEST(KvrtoolDecode, AgreesWithTheWindowOnEveryField) {
     TForm1 form(port, dialogs);
     port.reset(0, 8192, 8192);
     kvr::DashboardCore& core = form.core();
-    core.PortNumber = 0;
-    core.PortOpen = true;
+    core.session.portNumber = 0;
+    core.session.portOpen = true;
     form.logselectItems[2]->setChecked(true);
-    core.ValuesSource = "ecu";
-    core.ValuesText = kvrsim::defaultValuesImage();
-    core.FillParameterSheets();
-    core.FetchState = 2;
-    core.ValuesLoaded = true;
-    core.ChartRescaled = true;
-    core.LOG_FREQUENCY();
+    core.session.valuesSource = "ecu";
+    core.session.valuesText = kvrsim::defaultValuesImage();
+    core.fillSheets();
+    core.session.fetchState = 2;
+    core.session.valuesLoaded = true;
+    core.session.valuesInUse = true;
+    core.session.setDataInterval(core.session.dataIntervalText);
     form.applyOutputs();
 
     int compared = 0, decoded = 0;
     bool sawLogging = false;
-    core.onLiveRecord = [&] { ++decoded; };
+    kvr::RecordFunction counter([&](const kvr::LiveRecord&) { ++decoded; });
+    core.session.addSink(counter);
     for (const auto& line : lines) {
         const int before = decoded;
         port.feed(line + "\n");
@@ -115,11 +116,11 @@ TEST(KvrtoolDecode, AgreesWithTheWindowOnEveryField) {
         ASSERT_LT(compared, objects.size());
         const QJsonObject o = QJsonDocument::fromJson(objects[compared++]).object();
         SCOPED_TRACE(line);
-        EXPECT_DOUBLE_EQ(o["Rpm"].toDouble(), core.Rpm);
-        EXPECT_EQ(o["Ignition"].toInt(), core.Ignition);
-        EXPECT_EQ(o["ThrottlePos"].toInt(), core.ThrottlePos);
-        EXPECT_EQ(o["OutputFlags"].toInt(), core.OutputFlags);
-        EXPECT_DOUBLE_EQ(o["InjPulseMs"].toDouble(), core.InjPulseMs);
+        EXPECT_DOUBLE_EQ(o["Rpm"].toDouble(), core.gauges.values.rpm);
+        EXPECT_EQ(o["Ignition"].toInt(), core.gauges.values.ignition);
+        EXPECT_EQ(o["ThrottlePos"].toInt(), core.gauges.values.throttle);
+        EXPECT_EQ(o["OutputFlags"].toInt(), core.gauges.values.outputs);
+        EXPECT_DOUBLE_EQ(o["InjPulseMs"].toDouble(), core.gauges.values.pulseMs);
         for (int i = 0; i < 6; ++i) {
             EXPECT_NEAR(o[QString("Ab270Meter%1").arg(i + 1)].toDouble(), form.meter(i)->Value(), 1e-5) << i;
         }
@@ -143,10 +144,10 @@ TEST(KvrtoolDecode, AgreesWithTheWindowOnEveryField) {
             EXPECT_EQ(o[panels[i]].toObject()["color"].toString(), colorOf(form.panel(i)));
         }
         for (int i = 0; i < 8; ++i) {
-            EXPECT_NEAR(o[QString("Channel%1").arg(i + 1)].toDouble(), core.display.channel[i], 1e-5) << i;
+            EXPECT_NEAR(o[QString("Channel%1").arg(i + 1)].toDouble(), core.gauges.values.channel[i], 1e-5) << i;
         }
-        EXPECT_EQ(o["logging"].toBool(), core.display.recording);
-        sawLogging |= core.display.recording;
+        EXPECT_EQ(o["logging"].toBool(), core.chartLog.rules.on);
+        sawLogging |= core.chartLog.rules.on;
     }
     EXPECT_EQ(compared, objects.size()) << "one object per decoded record, no more";
     EXPECT_GT(compared, 110);

@@ -16,7 +16,7 @@
 #include "support/scratch_logs.h"
 #include "support/sim_process.h"
 #include "tool_process.h"
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 
 namespace {
 

@@ -11,14 +11,14 @@
 #include "support/csv_rows.h"
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/log_files.h"
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/values/values_image_builder.h"
 #include "default_values_image.h"
 #include "support/port_environment.h"
 #include "support/scratch_logs.h"
 #include "support/sim_process.h"
 #include "tool_process.h"
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 #include "widgets/model/trend_recorder.h"
 
 namespace {
@@ -155,9 +155,9 @@ TEST(KvrtoolCsv, ReadsStoredDigitsBackAsTheLogChartDoes) {
     ASSERT_TRUE(kvr::writeValuesFile(dir + "/hand.KVV", {image, {"a note"}}, error)) << error;
     kvr::MemorySerialPort noPort;
     kvr::DashboardCore loaded(noPort);
-    loaded.ValuesText = image;
-    loaded.FillParameterSheets();
-    ASSERT_EQ(loaded.chartChannels[2].ValueTo(), 65.0f);
+    loaded.session.valuesText = image;
+    loaded.fillSheets();
+    ASSERT_EQ(loaded.chartLog.channel(3).ValueTo(), 65.0f);
     for (const auto& args : {std::vector<std::string>{"csv", kvl, "--values", dir + "/hand.KVV"},
                              std::vector<std::string>{"csv", kvl}}) {
         r = runTool(args, dir);
@@ -165,9 +165,9 @@ TEST(KvrtoolCsv, ReadsStoredDigitsBackAsTheLogChartDoes) {
         rows = csvRows(r.out);
         ASSERT_EQ(rows.size(), 4u);
         for (int ch = 0; ch < 8; ++ch) {
-            EXPECT_EQ(rows[0][ch + 1], loaded.chartChannels[ch].ValueUnit());
+            EXPECT_EQ(rows[0][ch + 1], loaded.chartLog.channel(ch + 1).ValueUnit());
             EXPECT_EQ(csvNumber(rows[1][ch + 1]),
-                      kvr::readBackValue(loaded.chartChannels[ch], sample.digits[ch]))
+                      kvr::readBackValue(loaded.chartLog.channel(ch + 1), sample.digits[ch]))
                 << "channel " << ch + 1 << " with " << args.size() << " arguments";
         }
     }

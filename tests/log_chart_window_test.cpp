@@ -16,12 +16,12 @@
 #include <unistd.h>
 
 #include "dashboard/logging/cursor_readout.h"
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/ui/log_chart_tab.h"
 #include "dashboard/ui/tform1.h"
 #include "support/recording_dialogs.h"
 #include "widgets/ab_trend.h"
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 
 namespace {
 
@@ -38,6 +38,20 @@ struct Window {
         QCoreApplication::processEvents();
     }
     LogChartTab& tab() { return *form.logChart; }
+    // Samples taken by the chart log, which the chart shows: "Go" on a
+    // fresh link for as long as it takes, then the link goes quiet again.
+    kvr::ChartLog& log() { return form.core().chartLog; }
+    void startRecording() {
+        log().setLoggingSwitch(kvr::kLogGo);
+        log().onLinkChange(kvr::LinkChange{kvr::LinkState::Waiting, kvr::LinkState::Live, 0, 0});
+        log().onRecord(kvr::LiveRecord{});
+    }
+    void stopRecording() { log().onLinkChange(kvr::LinkChange{kvr::LinkState::Live, kvr::LinkState::Waiting, 0, 0}); }
+    void record(int samples) {
+        startRecording();
+        for (int i = 0; i < samples; ++i) log().takeSample();
+        stopRecording();
+    }
     TAbTrend& chart() { return *form.logChart->ABTrend1; }
     QPoint plotPoint(int column) { return chart().plotRect().topLeft() + QPoint(column, 40); }
 };
@@ -112,7 +126,7 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
     LogChartTab& tab = win.tab();
     TAbTrend& chart = win.chart();
     kvr::TrendRecorder& r = chart.recorder();
-    for (int i = 0; i < 3000; ++i) chart.AddRecord();
+    win.record(3000);
     auto newestInView = [&] {
         const int64_t column = r.timeScale().columnOf(r.store().count() - 1 - r.firstShown());
         return column >= 0 && column <= r.plotColumns();
@@ -123,7 +137,7 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
     tab.Button9->click();  // "<<"
     EXPECT_FALSE(tab.LiveButton->isChecked());
     const int parked = r.firstShown();
-    for (int i = 0; i < 1000; ++i) chart.AddRecord();
+    win.record(1000);
     EXPECT_EQ(r.firstShown(), parked);
     EXPECT_FALSE(newestInView());
 
@@ -131,10 +145,12 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
     EXPECT_TRUE(tab.LiveButton->isChecked());
     EXPECT_TRUE(newestInView());
     EXPECT_TRUE(chart.hasFocus() || !QApplication::focusWidget()) << "the chart keeps the keys";
+    win.startRecording();
     for (int i = 0; i < 800; ++i) {
-        chart.AddRecord();
+        win.log().takeSample();
         ASSERT_TRUE(newestInView()) << i;
     }
+    win.stopRecording();
     tab.LiveButton->click();
     EXPECT_TRUE(tab.LiveButton->isChecked()) << "a second press keeps following";
 
@@ -163,7 +179,7 @@ TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {
     }
     Window win;
     LogChartTab& tab = win.tab();
-    ASSERT_EQ(tab.LoadFromFile(file), 0);
+    ASSERT_EQ(win.form.core().chartLog.open(file), 0);
     QCoreApplication::processEvents();
     EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("Click the chart")) << "a hint until a reference is set";
 

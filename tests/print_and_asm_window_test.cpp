@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/ui/tform1.h"
 #include "default_values_image.h"
 #include "support/recording_dialogs.h"
@@ -19,9 +19,9 @@ QStringList memoLines(const TForm1& form) { return form.Memo1->toPlainText().spl
 class MenuWithImage : public ::testing::Test {
 protected:
     void SetUp() override {
-        form.core().ValuesSource = "ecu";  // as after a fetch
-        form.core().ValuesText = kvrsim::defaultValuesImage();
-        form.core().FillParameterSheets();
+        form.core().session.valuesSource = "ecu";  // as after a fetch
+        form.core().session.valuesText = kvrsim::defaultValuesImage();
+        form.core().fillSheets();
         form.applyOutputs();
     }
     kvr::MemorySerialPort port;

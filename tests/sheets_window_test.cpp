@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/ui/tform1.h"
 #include "default_values_image.h"
 #include "support/recording_dialogs.h"
@@ -38,14 +38,14 @@ TEST(SheetsWindow, ShowTheDecodeOfAFetchedImage) {
     RecordingDialogs dialogs;
     TForm1 form(port, dialogs);
     form.OpenCommport->click();
-    ASSERT_TRUE(form.core().PortOpen);
+    ASSERT_TRUE(form.core().session.portOpen);
     form.Timer1Timer();  // asks for the image
     port.feed(kvrsim::defaultValuesImage() + "\n");
     form.Timer1Timer();
-    ASSERT_TRUE(form.core().ValuesLoaded);
+    ASSERT_TRUE(form.core().session.valuesLoaded);
     expectGridsMatch(form);
-    EXPECT_EQ(form.core().SwVersion, 3100);
-    EXPECT_EQ(form.core().CylinderCount, 4);
+    EXPECT_EQ(form.core().facts.softwareVersion, 3100);
+    EXPECT_EQ(form.core().facts.cylinderCount, 4);
     EXPECT_FALSE(form.Edit4->text().isEmpty()) << "a title is proposed";
     EXPECT_EQ(form.sheetGrids.grid(3)->columnWidth(0), 52);
 
@@ -58,7 +58,7 @@ TEST(SheetsWindow, HiddenButtonDecodesAgain) {
     kvr::MemorySerialPort port;
     RecordingDialogs dialogs;
     TForm1 form(port, dialogs);
-    form.core().ValuesText = kvrsim::defaultValuesImage();
+    form.core().session.valuesText = kvrsim::defaultValuesImage();
     form.Button1->click();
     expectGridsMatch(form);
     const QStringList memo = form.Memo1->toPlainText().split('\n');

@@ -18,7 +18,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/ui/tform1.h"
 #include "support/recording_dialogs.h"
 #include "widgets/ab270_meter.h"

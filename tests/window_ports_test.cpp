@@ -45,8 +45,8 @@ TEST(WindowPorts, ScanListsPresentPortsAndPreselectsTheLast) {
     ASSERT_EQ(form.ComboBox1->count(), 2);
     EXPECT_EQ(form.ComboBox1->itemText(0), "COM2");
     EXPECT_EQ(form.ComboBox1->currentText(), "COM5");
-    EXPECT_EQ(form.core().PortNumber, 4);
-    EXPECT_FALSE(form.core().PortOpen);
+    EXPECT_EQ(form.core().session.portNumber, 4);
+    EXPECT_FALSE(form.core().session.portOpen);
 
     // The ports were closed again after the scan: another program can take them.
     int fd = ::open(com5.path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -71,7 +71,7 @@ TEST(WindowPorts, PortHeldElsewhereWarnsInUse) {
 
     EXPECT_EQ(dialogs.warnings, QStringList{"Com3 port in use"});
     EXPECT_EQ(memoLines(form).last(), "port#=2");
-    EXPECT_FALSE(form.core().PortOpen);
+    EXPECT_FALSE(form.core().session.portOpen);
     EXPECT_FALSE(form.Timer1.isActive());
     EXPECT_TRUE(form.ComboBox1->isEnabled());
 }
@@ -83,7 +83,7 @@ TEST(WindowPorts, OpenSendsTheRequestAndLocksTheChoiceUntilClosed) {
     RecordingDialogs dialogs;
     TForm1 form(port, dialogs);
     form.OpenCommport->click();
-    ASSERT_TRUE(form.core().PortOpen);
+    ASSERT_TRUE(form.core().session.portOpen);
     EXPECT_EQ(com3.receive(3), (std::vector<unsigned char>{13, 'D', 13}));
     EXPECT_TRUE(form.Timer1.isActive());
     EXPECT_EQ(form.Timer1.interval(), 500);
@@ -93,7 +93,7 @@ TEST(WindowPorts, OpenSendsTheRequestAndLocksTheChoiceUntilClosed) {
     EXPECT_TRUE(dialogs.warnings.isEmpty());
 
     form.Button2->click();
-    EXPECT_FALSE(form.core().PortOpen);
+    EXPECT_FALSE(form.core().session.portOpen);
     EXPECT_FALSE(form.Timer1.isActive());
     EXPECT_TRUE(form.ComboBox1->isEnabled());
     EXPECT_TRUE(form.Rescancomports1->isEnabled());

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/ui/tform1.h"
 #include "default_values_image.h"
 #include "ecu_simulator.h"
@@ -122,7 +122,7 @@ TEST_P(WindowTextFit, EveryTabShowsItsTextsWhole) {
     form.resize((GetParam() - frame).expandedTo(form.minimumSize()));
     QApplication::processEvents();
     form.OpenCommport->click();
-    ASSERT_TRUE(form.core().PortOpen);
+    ASSERT_TRUE(form.core().session.portOpen);
 
     // An image, then a drive cycle's live records, so every sheet and label is filled.
     kvrsim::SimulatorSettings settings;
@@ -134,8 +134,8 @@ TEST_P(WindowTextFit, EveryTabShowsItsTextsWhole) {
         sim.receive(port.takeWritten(), t);
         port.feed(sim.takeOutput());
     }
-    ASSERT_TRUE(form.core().ValuesLoaded);
-    ASSERT_GT(form.core().display.revision, 100u);
+    ASSERT_TRUE(form.core().session.valuesLoaded);
+    ASSERT_GT(form.core().gauges.display.revision, 100u);
 
     for (int i = 0; i < form.PageControl1->count(); ++i) {
         form.PageControl1->setCurrentIndex(i);

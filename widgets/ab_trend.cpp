@@ -106,22 +106,39 @@ void TAbTrend::onClockTick() {
 }
 
 void TAbTrend::AddRecord() {
-    recorder_.AddRecord([this] {
-        switch (static_cast<Drawn>(drawPlan())) {
-            case Drawn::nothing:
-                break;
-            case Drawn::everything:
-                update();
-                break;
-            case Drawn::newColumns: {
-                // The new columns and the time labels under them.
-                QRect dirty = plotRect_;
-                dirty.setBottom(height() - kBevel - footerHeight_ - 1);
-                update(dirty);
-                break;
-            }
+    recorder_.AddRecord([this] { presentNewRecords(); });
+}
+
+void TAbTrend::presentNewRecords() {
+    switch (static_cast<Drawn>(drawPlan())) {
+        case Drawn::nothing:
+            break;
+        case Drawn::everything:
+            update();
+            break;
+        case Drawn::newColumns: {
+            // The new columns and the time labels under them.
+            QRect dirty = plotRect_;
+            dirty.setBottom(height() - kBevel - footerHeight_ - 1);
+            update(dirty);
+            break;
         }
-    });
+    }
+}
+
+void TAbTrend::viewStore(const kvr::TrendStore& store) {
+    recorder_.viewStore(store);
+    update();
+}
+
+void TAbTrend::storeChanged(kvr::StoreChange change) {
+    if (change == kvr::StoreChange::Appended) {
+        recorder_.storeChanged(change, [this] { presentNewRecords(); });
+        emit interval();
+        return;
+    }
+    recorder_.storeChanged(change);
+    update();
 }
 
 void TAbTrend::fullRepaint() {

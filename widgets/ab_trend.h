@@ -123,6 +123,10 @@ public:
 
     // One recording tick's work; the clock calls it, benchmarks too.
     void AddRecord();
+    // Shows a store that another part owns and fills, and that part's
+    // changes to it: an append draws just the new columns.
+    void viewStore(const kvr::TrendStore& store);
+    void storeChanged(kvr::StoreChange change);
     // Lays out and redraws everything.
     void fullRepaint();
 
@@ -153,6 +157,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void presentNewRecords();
     void onClockTick();
     void registerWithClock(bool on, int intervalMs);
     void layoutPlot();

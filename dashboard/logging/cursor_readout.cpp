@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 #include "widgets/model/trend_time.h"
 
 namespace kvr {

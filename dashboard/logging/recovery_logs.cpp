@@ -15,7 +15,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 #include "widgets/model/trend_time.h"
 
 namespace kvr {

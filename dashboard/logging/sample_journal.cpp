@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "widgets/model/trend_file.h"
-#include "widgets/model/trend_store.h"
+#include "dashboard/logging/trend_file.h"
+#include "dashboard/logging/trend_store.h"
 
 namespace kvr {
 

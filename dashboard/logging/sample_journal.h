@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 
 namespace kvr {
 

@@ -6,7 +6,7 @@
 #include <QStyleOption>
 #include <QTabWidget>
 
-#include "dashboard/window_layout.h"
+#include "dashboard/display/window_layout.h"
 #include "widgets/ab_led.h"
 
 GaugesPage::GaugesPage(QWidget* parent) : QWidget(parent) {}

@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QStyle>
-#include <QFile>
+#include <QTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,9 +14,11 @@
 #include <algorithm>
 
 #include "dashboard/dashboard_core.h"
+#include "dashboard/logging/chart_view_channels.h"
 #include "dashboard/logging/cursor_readout.h"
 #include "widgets/ab_led.h"
 #include "widgets/ab_trend.h"
+#include "widgets/recording_clock.h"
 
 namespace {
 
@@ -84,7 +86,8 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
         logselectItems[i] = new QRadioButton(items[i], logselectbutton);
         logselectItems[i]->setGeometry(8 + i * 72, 17, 70, 20);
         connect(logselectItems[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) core_.in.logselectbutton = i;
+            // Kept where it was when the user would not drop a shown log.
+            if (on && !core_.setLoggingSwitch(i)) QTimer::singleShot(0, this, [this] { apply(); });
         });
     }
     logselectItems[0]->setChecked(true);
@@ -111,8 +114,8 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     Button6 = button(page, "Open Log File", 398, 44, 100);
     SAVELOGFILE = button(page, "Save Log File", 502, 44, 100);
     SAVELOGFILE->setToolTip("Save LogChart and also Saves KVR values.");
-    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int v) { core_.in.SpinEdit1 = v; });
-    connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int v) { core_.in.SpinEdit2 = v; });
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int v) { core_.chartLog.rules.throttleThreshold = v; });
+    connect(SpinEdit2, &QSpinBox::valueChanged, this, [this](int v) { core_.chartLog.rules.rpmThreshold = v; });
     connect(Button6, &QPushButton::clicked, this, &LogChartTab::openClicked);
     connect(SAVELOGFILE, &QPushButton::clicked, this, &LogChartTab::saveClicked);
 
@@ -194,14 +197,15 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     r.setGridXPixel(75);
     r.setInterval(100);
     r.setInterval2(100);
-    r.setMaxRecords(300000);
     r.setOptions(kvr::opCaption | kvr::opGrid | kvr::opCursorOnRec | kvr::opSeparator | kvr::opTime |
                  kvr::opLeftScale | kvr::opRightScale);
     r.setStartRecording(false);
+    // The chart shows the chart log's store; the log samples, marks gaps
+    // and keeps every record, and says when it changed.
+    ABTrend1->viewStore(core_.chartLog.store());
+    core_.chartLog.onStoreChanged = [this](kvr::StoreChange change) { ABTrend1->storeChanged(change); };
+    core_.chartLog.onRecordingChanged = [this](bool on) { followRecording(on); };
     connect(ABTrend1, &TAbTrend::newCursorPos, this, &LogChartTab::ABTrend1NewCursorPos);
-    // Every record the chart takes also goes to the recovery copy.
-    connect(ABTrend1, &TAbTrend::interval, this,
-            [this] { core_.chartRecordAppended(ABTrend1->recorder().store().back()); });
 
     Label5 = new QLabel("Log data, move mouse over Log Chart", page);
     Label5->setGeometry(4, 76 + 373 + 4, 860, 18);
@@ -358,35 +362,32 @@ void LogChartTab::showTimeScale() {
     TimeScaleLabel->setText(QString::fromStdString(ABTrend1->recorder().timeScale().text()));
 }
 
-void LogChartTab::Clear() { ABTrend1->Clear(); }
-
-int LogChartTab::SaveToFile(const std::string& name) {
-    return ABTrend1->SaveToFile(QFile::decodeName(QByteArray::fromStdString(name)));
+LogChartTab::~LogChartTab() {
+    core_.chartLog.onStoreChanged = nullptr;
+    core_.chartLog.onRecordingChanged = nullptr;
+    followRecording(false);
 }
 
-int LogChartTab::LoadFromFile(const std::string& name) {
-    return ABTrend1->LoadFromFile(QFile::decodeName(QByteArray::fromStdString(name)));
+void LogChartTab::followRecording(bool on) {
+    if (on == onClock_) return;
+    onClock_ = on;
+    if (on) {
+        TAbFlashTimer::instance().registerClient(this, kvr::ChartLog::kSampleIntervalMs,
+                                                 [this](uint32_t) { core_.chartLog.takeSample(); });
+    } else if (TAbFlashTimer* clock = TAbFlashTimer::existing()) {
+        // At shutdown the clock may be gone already; no new one is made.
+        clock->unregisterClient(this);
+    }
 }
 
 void LogChartTab::apply() {
-    for (const kvr::ChannelRangeRequest& r : core_.out.channelRanges) {
-        kvr::applyRangeRequest(ABTrend1->channel(r.channel), r);
+    kvr::ChartLog& log = core_.chartLog;
+    kvr::replayRangeRequests(ABTrend1->recorder(), log.rangeRequests);
+    QRadioButton* chosen = logselectItems[log.rules.loggingSwitch];
+    if (!chosen->isChecked()) {
+        const QSignalBlocker quiet(chosen);
+        chosen->setChecked(true);
     }
-    core_.out.channelRanges.clear();
-    for (int n = 1; n <= 8; ++n) ABTrend1->channel(n).setValue(core_.display.channel[n - 1]);
-    applyRecording();
-}
-
-void LogChartTab::applyRecording() {
-    const bool on = core_.recordingNow();
-    // Only a change switches the chart: switching it on again inserts
-    // separators, which is how a gap in the data shows.
-    if (on != ABTrend1->StartRecording()) {
-        const kvr::TrendStore& store = ABTrend1->recorder().store();
-        const int before = store.count();
-        ABTrend1->setStartRecording(on);
-        if (store.count() > before) core_.chartGapMarked(store.back());
-    }
-    AbLED2->setLit(core_.out.AbLED2 && on);
+    AbLED2->setLit(log.rules.on && log.recording());
 }
 

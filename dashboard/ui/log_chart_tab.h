@@ -7,7 +7,7 @@
 
 #include <QObject>
 
-#include "dashboard/logging/log_chart.h"
+#include "dashboard/logging/trend_store.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -24,22 +24,15 @@ namespace kvr {
 class DashboardCore;
 }
 
-class LogChartTab : public QObject, public kvr::LogChart {
+class LogChartTab : public QObject {
     Q_OBJECT
 public:
     LogChartTab(QWidget* page, kvr::DashboardCore& core);
+    ~LogChartTab() override;
 
-    // kvr::LogChart
-    void Clear() override;
-    int SaveToFile(const std::string& name) override;
-    int LoadFromFile(const std::string& name) override;
-
-    // Carries the tick's results onto the chart: channel ranges as they were
-    // requested, the channels' values, and recording on or off.
+    // Shows the chart log's state: channel ranges as they were requested,
+    // the logging switch, and the LOGGING lamp.
     void apply();
-    // Switches recording on and off: on only while the logging rules say so
-    // and the link's data is fresh. Each switch back on marks the gap.
-    void applyRecording();
 
     TAbTrend* ABTrend1;
     QSpinBox* SpinEdit4;  // left scale channel
@@ -77,10 +70,13 @@ signals:
 
 private:
     void GOSUB_LOGCHART_COLORS();
+    // The chart log samples on the recording clock while it records.
+    void followRecording(bool on);
     void ABTrend1NewCursorPos();
     void showReference();
     void showTimeScale();
 
     kvr::DashboardCore& core_;
     bool cursorHasRead_ = false;  // the cursor has been over a record
+    bool onClock_ = false;
 };

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "dashboard/serial_port.h"
+#include "dashboard/link/serial_port.h"
 #include "dashboard/ui/dialogs.h"
 #include "dashboard/ui/tform1.h"
 #include "kvr_version.h"

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "dashboard/window_layout.h"
+#include "dashboard/display/window_layout.h"
 
 namespace {
 

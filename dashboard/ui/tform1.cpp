@@ -34,7 +34,7 @@
 #include "dashboard/logging/recovery_logs.h"
 #include "dashboard/ui/log_chart_tab.h"
 #include "dashboard/ui/stale_overlay.h"
-#include "dashboard/window_layout.h"
+#include "dashboard/display/window_layout.h"
 #include "widgets/ab270_meter.h"
 #include "widgets/ab_led.h"
 #include "widgets/ab_trend.h"
@@ -106,15 +106,14 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
     SpinEdit1 = logChart->SpinEdit1;
     SpinEdit2 = logChart->SpinEdit2;
     AbLED2 = logChart->AbLED2;
-    core_.chart = logChart;
     connect(logChart, &LogChartTab::openClicked, this, &TForm1::LOAD_LOGFILE);
     connect(logChart, &LogChartTab::saveClicked, this, &TForm1::SAVE_LOGFILE);
-    connect(logChart, &LogChartTab::eraseClicked, this, [this] { handle([this] { core_.Button5Click(); }); });
+    connect(logChart, &LogChartTab::eraseClicked, this, [this] { handle([this] { core_.eraseLog(); }); });
     buildLogTextTab();
     buildNotesAndUtilities();
     sheetGrids.build(TabFuel, TabIgnition, TabOptions, TabAirTemp);
     core_.prompts = &prompts_;
-    core_.onValuesFetchRequested = [this] { sheetGrids.grid(23)->item(0, 0)->setText(QString()); };
+    core_.session.onValuesRequested = [this] { sheetGrids.grid(23)->item(0, 0)->setText(QString()); };
 
     Timer1.setInterval(500);
     Timer1.stop();
@@ -124,7 +123,7 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
     linkStatus->setAccessibleName("Link status");
     statusBar()->addWidget(linkStatus, 1);
     staleOverlay = new StaleOverlay(TabGauges);
-    core_.recoveryDirectory = kvr::defaultRecoveryDirectory();
+    core_.chartLog.recoveryDirectory = kvr::defaultRecoveryDirectory();
     linkWatch_.setInterval(250);
     connect(&linkWatch_, &QTimer::timeout, this, &TForm1::refreshLinkView);
     linkWatch_.start();
@@ -137,10 +136,9 @@ TForm1::TForm1(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
     resize(kvr::kDesignWidth, kvr::kDesignHeight);
     // Start-up: the window sits at the screen's top-left corner.
     move(0, 0);
-    core_.out.Timer1Enabled = false;
-    core_.in.SpinEdit5Text = std::to_string(SpinEdit5->value());
-    handle([this] { core_.FormCreate(); });
-    setWindowTitle(latin1(core_.WindowTitle));
+    core_.session.dataIntervalText = std::to_string(SpinEdit5->value());
+    handle([this] { core_.start(); });
+    setWindowTitle(latin1(core_.windowTitle));
     // Once the window is up: a log that a crashed run left behind is offered.
     QTimer::singleShot(0, this, [this] { handle([this] { core_.offerRecoveredLogs(); }); });
 }
@@ -179,11 +177,11 @@ int TForm1::Prompts::choose(const std::string& text, const std::vector<std::stri
 
 void TForm1::SAVE_LOGFILE() {
     collectSaveInputs();
-    handle([this] { core_.SAVE_LOGFILE(); });
+    handle([this] { core_.saveLog(); });
 }
 
 void TForm1::collectSaveInputs() {
-    core_.in.Edit4Text = Edit4->text().toStdString();
+    core_.in.title = Edit4->text().toStdString();
     core_.in.notes.clear();
     const QString notes = Memo2->toPlainText();
     if (!notes.isEmpty()) {
@@ -193,7 +191,7 @@ void TForm1::collectSaveInputs() {
 
 void TForm1::LOAD_LOGFILE() {
     collectSaveInputs();  // the question before replacing the chart may save it
-    handle([this] { core_.LOAD_LOGFILE(); });
+    handle([this] { core_.openLog(); });
 }
 
 void TForm1::PRINT_KVR_VALUES() {
@@ -208,7 +206,7 @@ void TForm1::PRINT_KVR_VALUES() {
 
 void TForm1::ValuestoASMfile1Click() {
     const kvr::AsmListing listing =
-        kvr::buildAsmListing(core_.ValuesText, core_.sheets.separators(), kvr::localNow());
+        kvr::buildAsmListing(core_.session.valuesText, core_.sheets.separators(), kvr::localNow());
     Memo3->clear();
     QStringList lines;
     for (const auto& line : listing.lines) lines << latin1(line);
@@ -227,7 +225,7 @@ void TForm1::ValuestoASMfile1Click() {
 }
 
 void TForm1::Timer1Timer() {
-    handle([this] { core_.Timer1Timer(); });
+    handle([this] { core_.session.tick(); });
 }
 
 void TForm1::buildMenu() {
@@ -258,10 +256,10 @@ void TForm1::buildMenu() {
     connect(Exite1, &QAction::triggered, this, [this] {
         if (!confirmExit()) return;
         exitConfirmed_ = true;
-        core_.Exite1Click();
+        core_.shutDown();
         close();
     });
-    connect(Rescancomports1, &QAction::triggered, this, [this] { handle([this] { core_.Rescancomports1Click(); }); });
+    connect(Rescancomports1, &QAction::triggered, this, [this] { handle([this] { core_.session.scanPorts(); }); });
 }
 
 void TForm1::buildTopBar(QWidget* c) {
@@ -287,20 +285,20 @@ void TForm1::buildTopBar(QWidget* c) {
     Button17 = button(c, "SIODONE COMPRT", 600, 33, 80, 22);
     for (QPushButton* hidden : {Button1, Button13, Button14, Button17}) hidden->hide();
 
-    connect(OpenCommport, &QPushButton::clicked, this, [this] { handle([this] { core_.OpenCommportClick(); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { handle([this] { core_.Button2Click(); }); });
-    connect(Stop, &QPushButton::clicked, this, [this] { handle([this] { core_.StopClick(); }); });
-    connect(Button11, &QPushButton::clicked, this, [this] { handle([this] { core_.Button11Click(); }); });
-    connect(FetchKVRVals, &QPushButton::clicked, this, [this] { handle([this] { core_.FetchKVRValsClick(); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] { handle([this] { core_.Button1Click(); }); });
-    connect(Button13, &QPushButton::clicked, this, [this] { handle([this] { core_.Button13Click(); }); });
-    connect(Button14, &QPushButton::clicked, this, [this] { handle([this] { core_.Button14Click(); }); });
-    connect(Button17, &QPushButton::clicked, this, [this] { handle([this] { core_.Button17Click(); }); });
+    connect(OpenCommport, &QPushButton::clicked, this, [this] { handle([this] { core_.session.openChosenPort(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { handle([this] { core_.session.closePort(); }); });
+    connect(Stop, &QPushButton::clicked, this, [this] { handle([this] { core_.session.pause(); }); });
+    connect(Button11, &QPushButton::clicked, this, [this] { handle([this] { core_.session.resume(); }); });
+    connect(FetchKVRVals, &QPushButton::clicked, this, [this] { handle([this] { core_.session.fetchValues(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { handle([this] { core_.showImageBytes(); }); });
+    connect(Button13, &QPushButton::clicked, this, [this] { handle([this] { core_.session.clearCom1Queue(); }); });
+    connect(Button14, &QPushButton::clicked, this, [this] { handle([this] { core_.session.readCom1Text(); }); });
+    connect(Button17, &QPushButton::clicked, this, [this] { handle([this] { core_.session.closeCom1(); }); });
     // Only the user's choice counts; refilling the list after a scan is not a choice.
     connect(ComboBox1, &QComboBox::activated, this,
-            [this](int index) { handle([this, index] { core_.ComboBox1Change(index); }); });
+            [this](int index) { handle([this, index] { core_.session.choosePort(index); }); });
     connect(SpinEdit5, &QSpinBox::valueChanged, this, [this](int value) {
-        handle([this, value] { core_.SpinEdit5Change(std::to_string(value)); });
+        handle([this, value] { core_.session.setDataInterval(std::to_string(value)); });
     });
 }
 
@@ -354,7 +352,7 @@ QLabel* optionPanel(QWidget* parent, const QString& caption, int x, int y) {
 
 void TForm1::buildGaugesTab() {
     GaugesPage* t = gaugesPage_;
-    const kvr::LiveDisplay& d = core_.display;
+    const kvr::LiveDisplay& d = core_.gauges.display;
     // Every control goes on the page through place(), which scales its design
     // geometry (and font) with the page.
     auto caption = [t](const QString& text, int x, int y) {
@@ -420,7 +418,7 @@ void TForm1::buildGaugesTab() {
     }
     caption("KVR SW  VER", 226, 352);
     Label7 = value(310, 346, 120, 26, 18);
-    Label7->setText(QString::fromStdString(d.Label7));
+    Label7->setText(QString::fromStdString(d.softwareVersion));
     caption("OPTIONS ", 226, 384);
     auto option = [t](const QString& text, int x, int y) {
         QLabel* p = optionPanel(t, text, x, y);
@@ -462,7 +460,7 @@ QLabel* TForm1::panel(int index) const {
 }
 
 void TForm1::applyDisplay() {
-    const kvr::LiveDisplay& d = core_.display;
+    const kvr::LiveDisplay& d = core_.gauges.display;
     if (d.revision == displayShown_) return;
     displayShown_ = d.revision;
     for (int i = 0; i < 6; ++i) {
@@ -493,18 +491,18 @@ void TForm1::applyDisplay() {
         const QString t = QString::fromStdString(text);
         if (l->text() != t) l->setText(t);
     };
-    setText(MP, d.MP);
-    if (gaugesPage_->designFontPixels(MP) != d.MPFontSize) gaugesPage_->setDesignFontPixels(MP, d.MPFontSize);
-    setText(ET, d.ET);
-    setText(INJPW, d.INJPW);
-    setText(AT, d.AT);
-    setText(KNOB, d.KNOB);
-    setText(DTY, d.DTY);
-    setText(BATT, d.BATT);
-    setText(AFR, d.AFR);
-    setText(Label7, d.Label7);
-    setText(Label6, d.Label6);
-    AbLED1->setLit(d.AbLED1);
+    setText(MP, d.mapText);
+    if (gaugesPage_->designFontPixels(MP) != d.mapFontSize) gaugesPage_->setDesignFontPixels(MP, d.mapFontSize);
+    setText(ET, d.engineTemp);
+    setText(INJPW, d.pulseWidth);
+    setText(AT, d.airTemp);
+    setText(KNOB, d.knob);
+    setText(DTY, d.duty);
+    setText(BATT, d.battery);
+    setText(AFR, d.mixture);
+    setText(Label7, d.softwareVersion);
+    setText(Label6, core_.chartLog.note());
+    AbLED1->setLit(d.checkLight);
     for (int i = 0; i < 5; ++i) {
         setText(panel(i), d.panels[i].text);
         if (panelColorShown_[i] != d.panels[i].color) {
@@ -532,7 +530,7 @@ void TForm1::buildLogTextTab() {
     Memo1->setMaximumBlockCount(0);  // keeps every line
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    connect(LogToMemo, &QCheckBox::toggled, this, [this](bool on) { core_.in.LogToMemo = on; });
+    connect(LogToMemo, &QCheckBox::toggled, this, [this](bool on) { core_.session.echoLines = on; });
     connect(ClearMemo, &QPushButton::clicked, Memo1, &QPlainTextEdit::clear);
     connect(Button4, &QPushButton::clicked, this, [this] {
         Memo1->selectAll();
@@ -561,35 +559,37 @@ void TForm1::buildNotesAndUtilities() {
             [this] { QApplication::clipboard()->setText(Memo3->toPlainText()); });
 }
 
-int TForm1::logselectIndex() const { return core_.in.logselectbutton; }
+int TForm1::logselectIndex() const { return core_.chartLog.rules.loggingSwitch; }
 
 void TForm1::applyOutputs() {
-    kvr::ControlOutputs& out = core_.out;
+    kvr::WindowOutputs& out = core_.out;
+    const kvr::SessionStatus& status = core_.session.status;
     applyDisplay();
-    for (const auto& line : out.memoLines) Memo1->appendPlainText(latin1(line));
-    out.memoLines.clear();
+    for (const auto& line : core_.messages.lines) Memo1->appendPlainText(latin1(line));
+    core_.messages.lines.clear();
 
     logChart->apply();
     // RxData shows data arriving; stale data is none.
-    AbLED3->setLit(out.AbLED3 && core_.linkLive());
-    if (core_.linkLive()) staleTimer_.start(static_cast<int>(
-                              std::max<int64_t>(1, core_.staleAtMs() - core_.monotonicMs() + 1)));
+    AbLED3->setLit(status.receiving && core_.session.linkLive());
+    if (core_.session.linkLive())
+        staleTimer_.start(static_cast<int>(
+            std::max<int64_t>(1, core_.session.staleAtMs() - core_.session.monotonicMs() + 1)));
     refreshLinkView();
-    AbLED4->setLit(out.AbLED4);
-    Gauge2->setProgress(out.Gauge2);
+    AbLED4->setLit(status.dataError);
+    Gauge2->setProgress(status.queueFill);
 
-    if (out.ComboBox1Items != comboItemsShown_) {
+    if (status.ports != comboItemsShown_) {
         const QSignalBlocker quiet(ComboBox1);
         ComboBox1->clear();
-        for (const auto& item : out.ComboBox1Items) ComboBox1->addItem(latin1(item));
-        comboItemsShown_ = out.ComboBox1Items;
+        for (const auto& item : status.ports) ComboBox1->addItem(latin1(item));
+        comboItemsShown_ = status.ports;
     }
-    if (ComboBox1->currentIndex() != out.ComboBox1ItemIndex) {
+    if (ComboBox1->currentIndex() != status.portIndex) {
         const QSignalBlocker quiet(ComboBox1);
-        ComboBox1->setCurrentIndex(out.ComboBox1ItemIndex);
+        ComboBox1->setCurrentIndex(status.portIndex);
     }
-    ComboBox1->setEnabled(out.ComboBox1Enabled);
-    Rescancomports1->setEnabled(out.Rescancomports1Enabled);
+    ComboBox1->setEnabled(status.portChoiceEnabled);
+    Rescancomports1->setEnabled(status.rescanEnabled);
 
     if (out.notesClears != notesClearsShown_) {
         Memo2->clear();
@@ -601,13 +601,13 @@ void TForm1::applyOutputs() {
         Memo2->setPlainText(lines.join('\n').left(kNotesMaxLength));
         out.notes.reset();
     }
-    if (out.Edit1Text) {
-        Edit1->setText(latin1(*out.Edit1Text));
-        out.Edit1Text.reset();
+    if (out.savedFileText) {
+        Edit1->setText(latin1(*out.savedFileText));
+        out.savedFileText.reset();
     }
-    if (out.Edit4Text) {
-        Edit4->setText(latin1(*out.Edit4Text));
-        out.Edit4Text.reset();
+    if (out.proposedTitle) {
+        Edit4->setText(latin1(*out.proposedTitle));
+        out.proposedTitle.reset();
     }
     if (out.sheetFills != sheetFillsShown_) {
         sheetGrids.apply(core_.sheets.sheets(), true);
@@ -618,13 +618,13 @@ void TForm1::applyOutputs() {
         out.loadFuelPanelCaption.reset();
     }
 
-    if (Timer1.interval() != out.Timer1Interval) Timer1.setInterval(std::max(out.Timer1Interval, 1));
-    if (out.Timer1Enabled && !Timer1.isActive() && !closing_) Timer1.start();
-    if (!out.Timer1Enabled && Timer1.isActive()) Timer1.stop();
+    if (Timer1.interval() != status.tickIntervalMs) Timer1.setInterval(std::max(status.tickIntervalMs, 1));
+    if (status.tickRunning && !Timer1.isActive() && !closing_) Timer1.start();
+    if (!status.tickRunning && Timer1.isActive()) Timer1.stop();
 
     // Boxes last: the lines that explain them are already in the log.
     std::vector<std::string> warnings;
-    warnings.swap(out.warnings);
+    warnings.swap(core_.messages.warnings);
     for (const auto& text : warnings) dialogs_.warning(this, latin1(text));
 }
 
@@ -646,17 +646,18 @@ void TForm1::closeEvent(QCloseEvent* event) {
     staleTimer_.stop();
     core_.closeRecoveryLog();
     Timer1.stop();
-    core_.FormClose();
+    core_.shutDown();
     event->accept();
 }
 
 void TForm1::refreshLinkView() {
-    const kvr::LinkState state = core_.linkState();
-    const QString reason = QString::fromStdString(core_.linkStatusText());
+    core_.session.checkLink();
+    const kvr::LinkState state = core_.session.linkState();
+    const QString reason = QString::fromStdString(core_.session.linkStatusText());
     if (linkStatus->text() != reason) linkStatus->setText(reason);
     staleOverlay->setMark(QString::fromLatin1(kvr::staleMark(state)), reason);
     if (state != kvr::LinkState::Live) AbLED3->setLit(false);
-    logChart->applyRecording();
+    logChart->apply();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

@@ -13,6 +13,7 @@
 #include "dashboard/dashboard_core.h"
 #include "dashboard/ui/sheet_grids.h"
 #include "dashboard/user_prompts.h"
+#include "dashboard/display/live_display.h"
 
 class Dialogs;
 class QAction;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 
 // A new, empty folder /tmp/PREFIX-XXXXXX.
 inline std::string makeScratchDir(const std::string& prefix) {

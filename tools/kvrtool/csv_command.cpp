@@ -9,8 +9,8 @@
 #include "csv_rows.h"
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/log_files.h"
-#include "dashboard/memory_serial_port.h"
-#include "widgets/model/trend_file.h"
+#include "dashboard/link/memory_serial_port.h"
+#include "dashboard/logging/trend_file.h"
 
 namespace kvrtool {
 namespace {
@@ -25,11 +25,11 @@ bool applyValuesFile(kvr::DashboardCore& core, const std::string& kvl, const std
         std::fprintf(stderr, "kvrtool csv: %s\n", error.c_str());
         return false;
     }
-    core.ValuesSource = "pcdisk";
-    core.OpenedLogFile = kvl;
-    core.ValuesFileName = kvv;
-    core.ValuesText = file.valuesText;
-    if (core.ValuesText.size() >= 2000) core.FillParameterSheets();
+    core.session.valuesSource = "pcdisk";
+    core.openedLogFile = kvl;
+    core.valuesFileName = kvv;
+    core.session.valuesText = file.valuesText;
+    if (core.session.valuesText.size() >= 2000) core.fillSheets();
     if (core.out.sheetFills == 0)
         std::fprintf(stderr,
                      "kvrtool csv: note: %s holds no values image that can be decoded; design ranges used\n",
@@ -102,8 +102,10 @@ int runCsv(const Args& args) {
     } else if (!applyValuesFile(core, kvl, kvv)) {
         return 1;
     }
-    std::string text = csvHeaderRow(core.chartChannels);
-    for (const kvr::TrendRecord& r : store.records()) text += csvRecordRow(r, core.chartChannels);
+    kvr::TSignalSettings channels[8];
+    core.chartLog.copyChannels(channels);
+    std::string text = csvHeaderRow(channels);
+    for (const kvr::TrendRecord& r : store.records()) text += csvRecordRow(r, channels);
 
     return writeCommandOutput("csv", output, text) ? 0 : 1;
 }

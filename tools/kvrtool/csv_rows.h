@@ -6,7 +6,7 @@
 #include <string>
 
 #include "widgets/model/signal_settings.h"
-#include "widgets/model/trend_record.h"
+#include "dashboard/logging/trend_record.h"
 
 namespace kvrtool {
 

@@ -9,8 +9,8 @@
 
 #include "commands.h"
 #include "dashboard/dashboard_core.h"
-#include "dashboard/memory_serial_port.h"
-#include "dashboard/text_numbers.h"
+#include "dashboard/link/memory_serial_port.h"
+#include "dashboard/decode/text_numbers.h"
 #include "dashboard/logging/log_files.h"
 #include "json_writer.h"
 
@@ -27,36 +27,38 @@ std::string hexColor(uint32_t c) {
 }
 
 std::string toJson(const kvr::DashboardCore& core, const std::vector<std::string>& memo) {
-    const kvr::LiveDisplay& d = core.display;
+    const kvr::LiveDisplay& d = core.gauges.display;
+    const kvr::LiveValues& v = core.gauges.values;
+    const kvr::SessionStatus& status = core.session.status;
     JsonObject o;
-    o.number("Rpm", core.Rpm)
-        .integer("RpmPeriod", core.RpmPeriod)
-        .number("MapValue", core.MapValue)
-        .number("AfrValue", core.AfrValue)
-        .number("O2Volts", core.O2Volts)
-        .integer("Ignition", core.Ignition)
-        .integer("ThrottlePos", core.ThrottlePos)
-        .integer("KnockCount", core.KnockCount)
-        .number("InjPulseMs", core.InjPulseMs)
-        .integer("OutputFlags", core.OutputFlags)
-        .string("DutyText", kvr::latin1ToUtf8(core.DutyText));
+    o.number("Rpm", v.rpm)
+        .integer("RpmPeriod", v.rpmPeriod)
+        .number("MapValue", v.map)
+        .number("AfrValue", v.afr)
+        .number("O2Volts", v.o2Volts)
+        .integer("Ignition", v.ignition)
+        .integer("ThrottlePos", v.throttle)
+        .integer("KnockCount", v.knock)
+        .number("InjPulseMs", v.pulseMs)
+        .integer("OutputFlags", v.outputs)
+        .string("DutyText", kvr::latin1ToUtf8(v.dutyText));
     const char* meters[6] = {"Ab270Meter1", "Ab270Meter2", "Ab270Meter3", "Ab270Meter4", "Ab270Meter5", "Ab270Meter6"};
     for (int i = 0; i < 6; ++i) o.single(meters[i], d.meter[i]);
-    o.string("Ab270Meter3Unit", d.meterSettings[2].unit)
-        .string("MP", d.MP)
-        .string("ET", d.ET)
-        .string("INJPW", d.INJPW)
-        .string("AT", d.AT)
-        .string("KNOB", d.KNOB)
-        .string("DTY", d.DTY)
-        .string("BATT", d.BATT)
-        .string("AFR", d.AFR)
-        .string("Label7", d.Label7)
-        .integer("MPFontSize", d.MPFontSize)
-        .boolean("AbLED1", d.AbLED1)
-        .boolean("AbLED2", core.out.AbLED2)
-        .boolean("AbLED3", core.out.AbLED3)
-        .boolean("AbLED4", core.out.AbLED4);
+    o.string("Ab270Meter3Unit", d.meterSettings[kvr::kMixtureMeter].unit)
+        .string("MP", d.mapText)
+        .string("ET", d.engineTemp)
+        .string("INJPW", d.pulseWidth)
+        .string("AT", d.airTemp)
+        .string("KNOB", d.knob)
+        .string("DTY", d.duty)
+        .string("BATT", d.battery)
+        .string("AFR", d.mixture)
+        .string("Label7", d.softwareVersion)
+        .integer("MPFontSize", d.mapFontSize)
+        .boolean("AbLED1", d.checkLight)
+        .boolean("AbLED2", core.chartLog.rules.on)
+        .boolean("AbLED3", status.receiving)
+        .boolean("AbLED4", status.dataError);
     for (int i = 0; i < 5; ++i) {
         JsonObject p;
         p.string("text", d.panels[i].text).string("color", hexColor(d.panels[i].color));
@@ -64,10 +66,16 @@ std::string toJson(const kvr::DashboardCore& core, const std::vector<std::string
     }
     const char* channels[8] = {"Channel1", "Channel2", "Channel3", "Channel4",
                                "Channel5", "Channel6", "Channel7", "Channel8"};
-    for (int i = 0; i < 8; ++i) o.single(channels[i], d.channel[i]);
-    o.boolean("logging", d.recording).strings("memo", memo);
+    for (int i = 0; i < 8; ++i) o.single(channels[i], v.channel[i]);
+    o.boolean("logging", core.chartLog.rules.on).strings("memo", memo);
     return o.text();
 }
+
+// Counts the records the session decodes.
+struct DecodedRecords : kvr::RecordSink {
+    int count = 0;
+    void onRecord(const kvr::LiveRecord&) override { ++count; }
+};
 
 // Opens a file of live records. A directory is refused here: fopen accepts
 // one, and only the first read would fail.
@@ -114,9 +122,9 @@ int runDecode(const Args& args) {
     port.resetResults[0] = 1;
     port.reset(0, 8192, 8192);
     kvr::DashboardCore core(port);
-    core.PortNumber = 0;
-    core.PortOpen = true;
-    core.in.logselectbutton = logEnable;
+    core.session.portNumber = 0;
+    core.session.portOpen = true;
+    core.chartLog.rules.loggingSwitch = logEnable;
     if (!valuesFile.empty()) {
         kvr::ValuesFile file;
         std::string error;
@@ -133,9 +141,9 @@ int runDecode(const Args& args) {
             return 1;
         }
         // As if the image had just passed its checksum after a fetch.
-        core.ValuesSource = "ecu";
-        core.ValuesText = file.valuesText;
-        core.FillParameterSheets();
+        core.session.valuesSource = "ecu";
+        core.session.valuesText = file.valuesText;
+        core.fillSheets();
         if (core.out.sheetFills == 0) {
             std::fprintf(stderr, "kvrtool decode: %s holds no values image that can be decoded\n",
                          valuesFile.c_str());
@@ -143,11 +151,11 @@ int runDecode(const Args& args) {
         }
     }
     // Polling runs and the framer drains, as once an image is held.
-    core.FetchState = 2;
-    core.ValuesLoaded = true;
-    core.ChartRescaled = true;
-    core.LOG_FREQUENCY();
-    core.out.memoLines.clear();
+    core.session.fetchState = 2;
+    core.session.valuesLoaded = true;
+    core.session.valuesInUse = true;
+    core.session.setDataInterval(core.session.dataIntervalText);
+    core.messages.lines.clear();
 
     const bool fromStdin = input.empty() || input == "-";
     const std::string inputName = fromStdin ? std::string("standard input") : input;
@@ -158,9 +166,9 @@ int runDecode(const Args& args) {
         return 1;
     }
     std::vector<std::string> memo;
-    int decoded = 0;
+    DecodedRecords decoded;
+    core.session.addSink(decoded);
     long lines = 0;
-    core.onLiveRecord = [&] { ++decoded; };
     char* buffer = nullptr;
     std::size_t capacity = 0;
     errno = 0;
@@ -169,12 +177,11 @@ int runDecode(const Args& args) {
         if (!line.empty() && line.back() == '\n') line.pop_back();
         ++lines;
         port.feed(line + "\n");
-        const int before = decoded;
-        core.Timer1Timer();
-        for (auto& m : core.out.memoLines)
-            memo.push_back(kvr::latin1ToUtf8(m));
-        core.out.memoLines.clear();
-        if (decoded != before) {
+        const int before = decoded.count;
+        core.session.tick();
+        for (auto& m : core.messages.lines) memo.push_back(kvr::latin1ToUtf8(m));
+        core.messages.lines.clear();
+        if (decoded.count != before) {
             std::printf("%s\n", toJson(core, memo).c_str());
             memo.clear();
         }
@@ -191,7 +198,7 @@ int runDecode(const Args& args) {
                      std::strerror(readError));
         return 1;
     }
-    if (decoded == 0) {
+    if (decoded.count == 0) {
         std::fprintf(stderr, "kvrtool decode: no live record in %s (%ld lines read)\n", inputName.c_str(),
                      lines);
         return 1;

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "dashboard/dashboard_core.h"
 #include "widgets/model/trend_time.h"
 
 namespace kvrtool {
@@ -30,7 +29,8 @@ bool LiveRecordsCsv::open(const std::string& path) {
     return true;
 }
 
-void LiveRecordsCsv::write(const kvr::DashboardCore& core) {
+void LiveRecordsCsv::onRecord(const kvr::LiveRecord& record) {
+    values_.apply(record);
     if (file_ == nullptr) return;
     if (!headerWritten_) {
         // Names and units. The manifold pressure is as the ECU sends it: with
@@ -39,15 +39,15 @@ void LiveRecordsCsv::write(const kvr::DashboardCore& core) {
         std::fprintf(file_,
                      "time,rpm (1/min),map (%s),afr (ratio),o2 (V),ignition (deg),throttle (counts),knock (counts),"
                      "injector pulse (ms),duty (%%),outputs (hex)\n",
-                     (core.MapSensorCode & 0x30) == 0x10 ? "inHg abs" : "inHg vac / psi boost");
+                     (facts_.mapSensorCode & 0x30) == 0x10 ? "inHg abs" : "inHg vac / psi boost");
         headerWritten_ = true;
     }
-    std::string duty = core.DutyText;
+    const kvr::LiveValues& v = values_;
+    std::string duty = v.dutyText;
     while (!duty.empty() && duty.front() == ' ') duty.erase(duty.begin());
-    std::fprintf(file_, "%s,%.0f,%.2f,%.2f,%.3f,%d,%u,%d,%.3f,%s,%02X\n", isoLocalTime(kvr::localNowDays()).c_str(),
-                 core.Rpm, core.MapValue, core.AfrValue, core.O2Volts, core.Ignition,
-                 static_cast<unsigned>(core.ThrottlePos), core.KnockCount, core.InjPulseMs, duty.c_str(),
-                 static_cast<unsigned>(core.OutputFlags));
+    std::fprintf(file_, "%s,%.0f,%.2f,%.2f,%.3f,%d,%u,%d,%.3f,%s,%02X\n", isoLocalTime(record.arrivalDays).c_str(),
+                 v.rpm, v.map, v.afr, v.o2Volts, v.ignition, static_cast<unsigned>(v.throttle), v.knock, v.pulseMs,
+                 duty.c_str(), static_cast<unsigned>(v.outputs));
 }
 
 bool LiveRecordsCsv::close() {

@@ -1,9 +1,10 @@
-// kvrtool log: the dashboard's link without its window. Opens the port as
-// "Open Com Port" does, runs the polling tick at the interval the link asks
-// for (or, with --interval 0, whenever bytes arrive), and records the eight
-// log chart channels every 100 ms while fresh live records arrive. Samples
-// go to disk as they are taken, so a killed run keeps its log; a device
-// that goes away is reopened when it comes back, and each gap is marked.
+// kvrtool log: the dashboard's session and chart log without the window.
+// Opens the port as "Open Com Port" does, runs the polling tick at the
+// interval the session asks for (or, with --interval 0, whenever bytes
+// arrive), and lets the chart log record its eight channels every 100 ms
+// while fresh live records arrive. Samples go to disk as they are taken, so
+// a killed run keeps its log; a device that goes away is reopened when it
+// comes back, and each gap is marked.
 #include <poll.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -18,19 +19,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <memory>
 #include <string>
 
-#include "chart_channels.h"
 #include "commands.h"
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/logging/sample_journal.h"
-#include "dashboard/port_error.h"
+#include "dashboard/link/port_error.h"
 #include "live_records_csv.h"
 #include "tolk.h"
 #include "watched_port.h"
-#include "widgets/model/trend_file.h"
-#include "widgets/model/trend_recorder.h"
 
 namespace kvrtool {
 namespace {
@@ -40,7 +39,6 @@ using Ms = std::chrono::milliseconds;
 
 constexpr int kMaxPort = 256;                // COM1..COM256, the library's ports 0..255
 constexpr double kMaxSeconds = 7 * 86400.0;  // a week; the chart keeps its newest 300000 records
-constexpr Ms kSampleInterval{100};
 constexpr Ms kProgressInterval{1000};
 // The longest the loop sleeps, so a stop request is seen promptly even if
 // its signal lands just before a sleep starts.
@@ -120,19 +118,9 @@ int parseOptions(const Args& args, LogOptions& o) {
     return 0;
 }
 
-// The chart's settings as the window designs them, with recording off
-// until the logging rules switch it on.
-void designRecorder(kvr::TrendRecorder& recorder) {
-    recorder.setStartRecording(false);
-    recorder.setInterval(static_cast<int>(kSampleInterval.count()));
-    recorder.setInterval2(100);
-    recorder.setMaxRecords(300000);
-    recorder.setFlow(true);
-    recorder.setGridXPixel(75);
-    designRecorderChannels(recorder);
-}
-
 double secondsOf(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+int64_t msOf(Clock::time_point t) { return std::chrono::duration_cast<Ms>(t.time_since_epoch()).count(); }
 
 // Waits until the port has bytes to read or `until`, whichever is first.
 void waitForBytes(int port, Clock::time_point until) {
@@ -148,28 +136,48 @@ void waitForBytes(int port, Clock::time_point until) {
     ::poll(&p, 1, static_cast<int>(left));
 }
 
-class LogRun {
+void sleepUntil(Clock::time_point t) {
+    const auto d = t - Clock::now();
+    if (d <= Clock::duration::zero()) return;
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(ns / 1000000000);
+    ts.tv_nsec = static_cast<long>(ns % 1000000000);
+    ::nanosleep(&ts, nullptr);
+}
+
+// The run: the session's tick at the interval it asks for, the chart log's
+// samples on their own rhythm, progress once a second. It is a sink as well,
+// to count the records and to say on stderr where the data had gaps.
+class LogRun : public kvr::RecordSink {
 public:
-    LogRun(kvr::DashboardCore& core, WatchedPort& port, kvr::TrendRecorder& recorder, kvr::SampleJournal& journal,
-           LiveRecordsCsv* records, const LogOptions& o)
-        : core_(core), port_(port), recorder_(recorder), journal_(journal), records_(records), options_(o) {
-        core_.onLiveRecord = [this] {
-            ++liveRecords_;
-            if (records_) records_->write(core_);
-        };
-    }
-    ~LogRun() { core_.onLiveRecord = nullptr; }
+    LogRun(kvr::DashboardCore& core, const LogOptions& o) : core_(core), options_(o) { core_.session.addSink(*this); }
+    ~LogRun() override { core_.session.removeSink(*this); }
     LogRun(const LogRun&) = delete;
     LogRun& operator=(const LogRun&) = delete;
 
     int liveRecords() const { return liveRecords_; }
     bool interrupted() const { return interrupted_; }
 
+    void onRecord(const kvr::LiveRecord&) override { ++liveRecords_; }
+
+    void onLinkChange(const kvr::LinkChange& change) override {
+        const auto now = Clock::now();
+        if (change.to == kvr::LinkState::Live && gapFrom_) {
+            reportGap(*gapFrom_, now, false);
+            gapFrom_.reset();
+        } else if (change.from == kvr::LinkState::Live && !gapFrom_) {
+            gapFrom_ = now;
+            gapReason_ = kvr::staleReason(change.to);
+        }
+    }
+
     void run() {
+        kvr::Session& session = core_.session;
         start_ = Clock::now();
         const auto deadline = start_ + std::chrono::duration_cast<Clock::duration>(
                                            std::chrono::duration<double>(options_.seconds));
-        auto nextTick = start_ + Ms(core_.out.Timer1Interval);
+        auto nextTick = start_ + Ms(session.status.tickIntervalMs);
         auto nextProgress = start_ + kProgressInterval;
         for (;;) {
             const auto now = Clock::now();
@@ -178,97 +186,57 @@ public:
                 break;
             }
             if (now >= deadline) break;
-            if (now >= nextTick || (byteDriven() && port_.rxQue(core_.PortNumber) > 0)) {
-                tick(now);
+            if (now >= nextTick || (byteDriven() && session.status.tickRunning && bytesWaiting())) {
+                tick();
                 // Driven by the bytes, the timer only re-polls an ECU that
                 // missed a poll; otherwise it runs at the link's interval.
-                nextTick = now + (byteDriven() ? kByteDrivenRepoll : Ms(std::max(core_.out.Timer1Interval, 1)));
+                nextTick = now + (byteDriven() ? kByteDrivenRepoll : Ms(std::max(session.status.tickIntervalMs, 1)));
             }
-            watchLink(now);
-            if (recorder_.StartRecording() && now >= nextSample_) {
-                recorder_.AddRecord();
-                journal_.append(recorder_.store().back());
-                // Due times keep their rhythm unless the loop fell far behind.
-                nextSample_ =
-                    now - nextSample_ > Ms(1000) ? now + kSampleInterval : nextSample_ + kSampleInterval;
-            }
+            session.checkLink();
+            core_.chartLog.sampleIfDue(msOf(now));
             if (now >= nextProgress) {
                 progress(now - start_);
                 nextProgress += kProgressInterval;
             }
             auto wake = std::min({nextTick, nextProgress, deadline, now + kMaxSleep});
-            if (recorder_.StartRecording()) wake = std::min(wake, nextSample_);
-            if (core_.linkLive()) wake = std::min(wake, Clock::time_point(Ms(core_.staleAtMs() + 1)));
-            if (byteDriven() && core_.PortOpen && !core_.reconnecting())
-                waitForBytes(core_.PortNumber, wake);
+            if (core_.chartLog.recording()) wake = std::min(wake, Clock::time_point(Ms(core_.chartLog.nextSampleMs())));
+            if (session.linkLive()) wake = std::min(wake, Clock::time_point(Ms(session.staleAtMs() + 1)));
+            if (byteDriven() && session.portOpen && !session.reconnecting())
+                waitForBytes(session.portNumber, wake);
             else
                 sleepUntil(wake);
         }
-        const auto end = Clock::now();
-        if (gapFrom_) reportGap(*gapFrom_, end, true);
+        if (gapFrom_) reportGap(*gapFrom_, Clock::now(), true);
     }
 
 private:
     // With --interval 0 the tick runs whenever bytes arrive, so each record
     // is acknowledged (and the next polled) the moment it is complete.
-    bool byteDriven() const { return options_.interval == 0 && core_.ValuesLoaded; }
+    bool byteDriven() const { return options_.interval == 0 && core_.session.valuesLoaded; }
+    bool bytesWaiting() const { return SioRxQue(core_.session.portNumber) > 0; }
 
-    static void sleepUntil(Clock::time_point t) {
-        const auto d = t - Clock::now();
-        if (d <= Clock::duration::zero()) return;
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
-        timespec ts{};
-        ts.tv_sec = static_cast<time_t>(ns / 1000000000);
-        ts.tv_nsec = static_cast<long>(ns % 1000000000);
-        ::nanosleep(&ts, nullptr);
-    }
-
-    void tick(Clock::time_point) {
-        const int before = liveRecords_;
-        core_.Timer1Timer();
-        for (const auto& line : core_.out.memoLines) {
+    void tick() {
+        core_.session.tick();
+        for (const auto& line : core_.messages.lines) {
             // The link's own news (lost, back) is worth a line on stderr.
             if (line.find(" link lost") != std::string::npos || line.find(" link back") != std::string::npos)
                 std::fprintf(stderr, "kvrtool log: %s\n", line.c_str());
         }
-        core_.out.memoLines.clear();
+        core_.messages.lines.clear();
+        core_.chartLog.rangeRequests.clear();  // no view replays them here
         keepValuesFile();
-        replayChannelRanges(recorder_, core_.out.channelRanges);
-        if (liveRecords_ == before) return;
-        for (int n = 1; n <= 8; ++n)
-            recorder_.channel(n).setValue(core_.display.channel[n - 1]);
     }
 
     // NAME.KVV follows the image as it arrives, so a killed run's log opens
     // with its ranges.
     void keepValuesFile() {
-        if (!core_.ValuesLoaded || core_.ValuesText == valuesWritten_) return;
+        const kvr::Session& session = core_.session;
+        if (!session.valuesLoaded || session.valuesText == valuesWritten_) return;
         std::string error;
-        if (kvr::writeValuesFile(options_.name + ".KVV", kvr::ValuesFile{core_.ValuesText, {}}, error))
-            valuesWritten_ = core_.ValuesText;
+        if (kvr::writeValuesFile(options_.name + ".KVV", kvr::ValuesFile{session.valuesText, {}}, error))
+            valuesWritten_ = session.valuesText;
         else
             std::fprintf(stderr, "kvrtool log: %s\n", error.c_str());
-    }
-
-    // Records only while the logging rules say so and the data is fresh;
-    // switching back on marks the gap with separators.
-    void watchLink(Clock::time_point now) {
-        const bool live = core_.linkLive();
-        if (live && gapFrom_) {
-            reportGap(*gapFrom_, now, false);
-            gapFrom_.reset();
-        }
-        if (!live && wasLive_ && !gapFrom_) {
-            gapFrom_ = now;
-            gapReason_ = kvr::staleReason(core_.linkState());
-        }
-        wasLive_ = live;
-        const bool on = core_.recordingNow();
-        if (on == recorder_.StartRecording()) return;
-        const int before = recorder_.store().count();
-        recorder_.setStartRecording(on);
-        if (recorder_.store().count() > before) journal_.appendGap(recorder_.store().back());
-        if (on) nextSample_ = now;  // the sample of the fresh record is taken at once
     }
 
     void reportGap(Clock::time_point from, Clock::time_point to, bool atEnd) const {
@@ -278,23 +246,17 @@ private:
 
     void progress(Clock::duration elapsed) const {
         std::fprintf(stderr, "kvrtool log: %.0f s of %g s, %d records, %s, %s\n", secondsOf(elapsed), options_.seconds,
-                     recorder_.store().count(),
-                     core_.ValuesLoaded ? "values image received" : "waiting for the values image",
-                     core_.linkStatusText().c_str());
+                     core_.chartLog.store().count(),
+                     core_.session.valuesLoaded ? "values image received" : "waiting for the values image",
+                     core_.session.linkStatusText().c_str());
     }
 
     kvr::DashboardCore& core_;
-    WatchedPort& port_;
-    kvr::TrendRecorder& recorder_;
-    kvr::SampleJournal& journal_;
-    LiveRecordsCsv* records_;
     const LogOptions& options_;
     Clock::time_point start_{};
-    Clock::time_point nextSample_{};
     std::optional<Clock::time_point> gapFrom_;
     std::string gapReason_;
     std::string valuesWritten_;
-    bool wasLive_ = false;
     bool interrupted_ = false;
     int liveRecords_ = 0;
 };
@@ -327,8 +289,7 @@ bool prepareOutput(const std::string& name, kvr::SampleJournal& journal) {
 
 // A normal end: the journal, complete and synced, becomes NAME.KVL in one
 // rename; should it have failed, the samples held in memory are saved instead.
-bool finishLog(kvr::SampleJournal& journal, const kvr::TrendRecorder& recorder, const kvr::DashboardCore& core,
-               const std::string& name) {
+bool finishLog(kvr::SampleJournal& journal, const kvr::DashboardCore& core, const std::string& name) {
     const std::string kvl = name + ".KVL", kvv = name + ".KVV";
     const std::string partial = journal.path();
     const bool journalGood = journal.writeError() == 0;
@@ -336,7 +297,7 @@ bool finishLog(kvr::SampleJournal& journal, const kvr::TrendRecorder& recorder, 
     bool saved = false;
     if (journalGood && ::rename(partial.c_str(), kvl.c_str()) == 0) {
         saved = true;
-    } else if (const int err = kvr::saveTrendFile(kvl, recorder.store())) {
+    } else if (const int err = core.chartLog.saveTo(kvl)) {
         std::fprintf(stderr, "kvrtool log: cannot save %s: %s; the samples are in %s\n", kvl.c_str(),
                      std::strerror(err), partial.c_str());
     } else {
@@ -345,12 +306,12 @@ bool finishLog(kvr::SampleJournal& journal, const kvr::TrendRecorder& recorder, 
     }
     // Line 1 is empty when no image ever passed, as the dashboard saves it then.
     std::string error;
-    if (!kvr::writeValuesFile(kvv, kvr::ValuesFile{core.ValuesText, {}}, error)) {
+    if (!kvr::writeValuesFile(kvv, kvr::ValuesFile{core.session.valuesText, {}}, error)) {
         std::fprintf(stderr, "kvrtool log: %s\n", error.c_str());
         saved = false;
     }
     if (saved)
-        std::fprintf(stderr, "kvrtool log: saved %d records to %s and %s\n", recorder.store().count(), kvl.c_str(),
+        std::fprintf(stderr, "kvrtool log: saved %d records to %s and %s\n", core.chartLog.store().count(), kvl.c_str(),
                      kvv.c_str());
     return saved;
 }
@@ -362,47 +323,44 @@ int runLog(const Args& args) {
     if (const int r = parseOptions(args, options)) return r;
     const std::string com = "COM" + std::to_string(options.port + 1);
 
-    kvr::SampleJournal journal;
-    if (!prepareOutput(options.name, journal)) return 1;
-    LiveRecordsCsv records;
-    if (!options.records.empty() && !records.open(options.records)) {
-        journal.closeAndRemove();
-        ::unlink((options.name + ".KVV").c_str());
-        return 1;
-    }
+    auto journal = std::make_shared<kvr::SampleJournal>();
+    if (!prepareOutput(options.name, *journal)) return 1;
 
     WatchedPort port;
     kvr::DashboardCore core(port);
-    // "Go": the chart records from the first live record to the end.
-    core.in.logselectbutton = 1;
-    core.SpinEdit5Change(std::to_string(options.interval));
-    core.PortNumber = options.port;
-    core.out.ComboBox1Items = {com};
-    core.out.ComboBox1ItemIndex = 0;
-    core.OpenCommportClick();
-    if (!core.PortOpen) {
+    LiveRecordsCsv records(core.facts);
+    if (!options.records.empty() && !records.open(options.records)) {
+        journal->closeAndRemove();
+        ::unlink((options.name + ".KVV").c_str());
+        return 1;
+    }
+    if (!options.records.empty()) core.session.addSink(records);
+    // "Go": the chart log records from the first fresh live record to the
+    // end, into the journal that becomes NAME.KVL.
+    core.chartLog.rules.loggingSwitch = kvr::kLogGo;
+    core.chartLog.attachJournal(journal);
+    core.session.setDataInterval(std::to_string(options.interval));
+    core.session.openPort(options.port);
+    if (!core.session.portOpen) {
         std::fprintf(stderr, "kvrtool log: %s\n", kvr::portOpenError(options.port, port.lastReset).c_str());
-        journal.closeAndRemove();
+        journal->closeAndRemove();
         ::unlink((options.name + ".KVV").c_str());
         if (!options.records.empty()) records.remove();
         return 1;
     }
-    kvr::TrendRecorder recorder;
-    designRecorder(recorder);
-    replayChannelRanges(recorder, core.out.channelRanges);
 
     gStopRequested = 0;
     catchStopSignals();
     std::fprintf(stderr, "kvrtool log: logging %s for %g s to %s.KVL (samples go to %s as they come)\n", com.c_str(),
-                 options.seconds, options.name.c_str(), journal.path().c_str());
-    LogRun run(core, port, recorder, journal, options.records.empty() ? nullptr : &records, options);
+                 options.seconds, options.name.c_str(), journal->path().c_str());
+    LogRun run(core, options);
     run.run();
-    const kvr::LinkState endState = core.linkState();
-    const bool imageReceived = core.ValuesLoaded;  // closing the port clears it
-    core.Button2Click();
+    const kvr::LinkState endState = core.session.linkState();
+    const bool imageReceived = core.session.valuesLoaded;  // closing the port clears it
+    core.session.closePort();
     if (run.interrupted()) std::fprintf(stderr, "kvrtool log: stopped early on request\n");
 
-    const bool saved = finishLog(journal, recorder, core, options.name);
+    const bool saved = finishLog(*journal, core, options.name);
     if (!options.records.empty() && !records.close()) return 1;
     if (endState == kvr::LinkState::DeviceGone) {
         std::fprintf(stderr, "kvrtool log: %s: the device was still gone at the end; the log %s\n", com.c_str(),

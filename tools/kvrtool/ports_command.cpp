@@ -84,8 +84,8 @@ int runPorts(const Args& args) {
     if (!args.empty()) return usageError("ports", "unknown argument '" + args[0] + "'");
     kvr::TolkSerialPort port;
     kvr::DashboardCore core(port);
-    core.SCANCOMPORTS();
-    for (const auto& line : core.out.memoLines)
+    core.session.scanPorts();
+    for (const auto& line : core.messages.lines)
         std::printf("%s\n", line.c_str());
     return 0;
 }

@@ -3,7 +3,7 @@
 // pseudo-terminal leaves the port open but dead.
 #pragma once
 
-#include "dashboard/serial_port.h"
+#include "dashboard/link/serial_port.h"
 #include "tolk.h"
 
 namespace kvrtool {

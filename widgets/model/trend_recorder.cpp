@@ -1,10 +1,11 @@
 #include "widgets/model/trend_recorder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <stdexcept>
 
-#include "widgets/model/trend_file.h"
+#include "dashboard/logging/trend_file.h"
 #include "widgets/model/trend_geometry.h"
 
 namespace kvr {
@@ -64,11 +65,11 @@ void TrendRecorder::copyCurrentDigits() {
 }
 
 void TrendRecorder::refreshBookkeeping() {
-    const int count = store_.count();
+    const int count = store_->count();
     if (count >= 2) {
         recInfo_.TotalRecords = count;
-        recInfo_.FirstRecord = store_.at(0).time;
-        recInfo_.LastRecord = store_.back().time;
+        recInfo_.FirstRecord = store_->at(0).time;
+        recInfo_.LastRecord = store_->back().time;
     } else {
         recInfo_.TotalRecords = 0;
         recInfo_.FirstRecord = 0;
@@ -93,14 +94,14 @@ void TrendRecorder::setStartRecording(bool on) {
     startRecording_ = on;
     flowRecording_ = flow_ && startRecording_;
     if (onClockRegistration) onClockRegistration(on, interval_);
-    if (on && store_.count() >= 2) InsertSeparator(store_.count() - 1);
+    if (on && store_->count() >= 2) InsertSeparator(store_->count() - 1);
 }
 
 void TrendRecorder::setInterval(int ms) {
     if (ms < 100 || ms == interval_) return;
     interval_ = ms;
     if (!startRecording_) return;
-    if (store_.count() >= 2) InsertSeparator(store_.count() - 1);
+    if (store_->count() >= 2) InsertSeparator(store_->count() - 1);
     if (onClockRegistration) onClockRegistration(true, interval_);
 }
 
@@ -132,7 +133,7 @@ void TrendRecorder::pageToNewest() {
     // On a plot narrower than a page a whole page would jump past the
     // newest record; a plot's worth keeps it in view.
     if (page > capacity) page = capacity;
-    const int64_t behind = int64_t{store_.count()} - 1 - firstShown_ - capacity + 1;
+    const int64_t behind = int64_t{store_->count()} - 1 - firstShown_ - capacity + 1;
     if (behind > 0) firstShown_ += static_cast<int>((behind + page - 1) / page * page);
 }
 
@@ -171,14 +172,15 @@ void TrendRecorder::setLimitUpper(const TTrendLimit& limit) { setShown(limitUppe
 void TrendRecorder::setLimitLower(const TTrendLimit& limit) { setShown(limitLower_, limit); }
 
 void TrendRecorder::AddRecord(const std::function<void()>& present) {
+    if (viewing_) return;
     busy_ = true;
-    int count = store_.count();
+    int count = store_->count();
     if (count - 1 >= maxRecords_ && flow_) {
         // A whole grid column goes at once, so trimming (and the full redraw
         // it causes) happens once per GridXPixel samples, not on every one.
         const int n = (count - 1) - maxRecords_ + gridXPixel_;
         if (onMaxRecords) onMaxRecords();
-        store_.removeOldest(n);
+        store_->removeOldest(n);
         if (referenceRecord_ >= 0) {
             referenceRecord_ -= n;
             if (referenceRecord_ < 0 && onReferenceChanged) onReferenceChanged();
@@ -198,7 +200,7 @@ void TrendRecorder::AddRecord(const std::function<void()>& present) {
     TrendRecord record;
     record.time = now_();
     record.digits = currentDigits_;
-    store_.append(record);
+    store_->append(record);
     refreshBookkeeping();
 
     if (flow_) pageToNewest();
@@ -206,19 +208,51 @@ void TrendRecorder::AddRecord(const std::function<void()>& present) {
     busy_ = false;
 }
 
+void TrendRecorder::viewStore(const TrendStore& store) {
+    // Only read from here on: every change to it is its owner's.
+    store_ = const_cast<TrendStore*>(&store);
+    viewing_ = true;
+    storeChanged(StoreChange::Opened);
+}
+
+void TrendRecorder::storeChanged(StoreChange change, const std::function<void()>& present) {
+    switch (change) {
+    case StoreChange::Appended:
+        refreshBookkeeping();
+        if (flow_) pageToNewest();
+        if (present) present();
+        return;
+    case StoreChange::Separators:  // after the newest: every index stays
+        break;
+    case StoreChange::Cleared:
+    case StoreChange::Opened:
+        firstShown_ = 0;
+        clearReference();
+        cursorShown_ = false;
+        cursorColumn_ = kNoCursorColumn;
+        valueAtCursor_.DataValid = false;
+        break;
+    }
+    if (flow_ && change != StoreChange::Opened) pageToNewest();
+    refreshBookkeeping();
+    repaint();
+}
+
 void TrendRecorder::InsertSeparator(int index) {
-    if (!hasOption(opSeparator) || index > store_.count() - 1 || index < 1) return;
-    store_.insertSeparators(index);
+    if (viewing_) return;
+    if (!hasOption(opSeparator) || index > store_->count() - 1 || index < 1) return;
+    store_->insertSeparators(index);
     if (referenceRecord_ >= index) referenceRecord_ += TrendStore::kSeparatorsPerBreak;
     refreshBookkeeping();
     repaint();
 }
 
 void TrendRecorder::Clear() {
+    if (viewing_) return;
     const bool wasRecording = startRecording_;
     setStartRecording(false);
     firstShown_ = 0;
-    store_.clear();
+    store_->clear();
     clearReference();
     cursorShown_ = false;
     cursorColumn_ = kNoCursorColumn;
@@ -230,21 +264,22 @@ void TrendRecorder::Clear() {
     refreshBookkeeping();
 }
 
-int TrendRecorder::SaveToFile(const std::string& path) const { return saveTrendFile(path, store_); }
+int TrendRecorder::SaveToFile(const std::string& path) const { return saveTrendFile(path, *store_); }
 
 int TrendRecorder::LoadFromFile(const std::string& path, bool clearFirst, bool visible) {
+    if (viewing_) return EROFS;
     setStartRecording(false);
     if (clearFirst) {
         firstShown_ = 0;
-        store_.clear();
+        store_->clear();
         clearReference();
     }
-    if (store_.count() >= 2) InsertSeparator(store_.count() - 1);
-    const int result = appendTrendFile(path, store_);
+    if (store_->count() >= 2) InsertSeparator(store_->count() - 1);
+    const int result = appendTrendFile(path, *store_);
     refreshBookkeeping();
     if (visible) {
         firstShown_ =
-            hasOption(opShowLast) ? static_cast<int>(std::max<int64_t>(0, store_.count() - viewCapacity())) : 0;
+            hasOption(opShowLast) ? static_cast<int>(std::max<int64_t>(0, store_->count() - viewCapacity())) : 0;
     }
     repaint();
     return result;
@@ -275,7 +310,7 @@ bool TrendRecorder::ZoomYOut() {
 bool TrendRecorder::MoveX(int count, bool visible) {
     if (!visible) return false;
     setFollowing(false);
-    const int64_t records = store_.count();
+    const int64_t records = store_->count();
     int64_t first = static_cast<int64_t>(firstShown_) + count;
     // Past the end, a grid column's worth of the newest records stays in view.
     if (first > records - 1) first = records - 1 - timeScale_.recordsAcross(gridXPixel_);
@@ -306,7 +341,7 @@ bool TrendRecorder::setTimeZoomLevel(int level, int anchorColumn) {
         const int64_t column = std::clamp(anchorColumn, 0, std::max(0, plotColumns_ - 1));
         const int64_t anchor = firstShown_ + before.recordAt(column);
         const int64_t first = anchor - timeScale_.recordAt(column);
-        firstShown_ = static_cast<int>(std::clamp<int64_t>(first, 0, std::max(0, store_.count() - 1)));
+        firstShown_ = static_cast<int>(std::clamp<int64_t>(first, 0, std::max(0, store_->count() - 1)));
     }
     // The cursor's record at its column is another one now.
     forgetCursorColumn();
@@ -320,7 +355,7 @@ void TrendRecorder::forgetCursorColumn() {
 }
 
 void TrendRecorder::readRecord(int index, TVAtCursor& out) const {
-    const TrendRecord& record = store_.at(index);
+    const TrendRecord& record = store_->at(index);
     out.DataValid = !record.isSeparator();
     out.RecordNo = index;
     out.Time = record.time;
@@ -330,7 +365,7 @@ void TrendRecorder::readRecord(int index, TVAtCursor& out) const {
 bool TrendRecorder::setReference(int column) {
     if (column < 0 || column >= plotColumns_) return false;
     const int64_t index = firstShown_ + timeScale_.recordAt(column);
-    if (index < 0 || index >= store_.count() || store_.at(static_cast<int>(index)).isSeparator()) return false;
+    if (index < 0 || index >= store_->count() || store_->at(static_cast<int>(index)).isSeparator()) return false;
     referenceRecord_ = static_cast<int>(index);
     if (onReferenceChanged) onReferenceChanged();
     return true;
@@ -361,7 +396,7 @@ bool TrendRecorder::trackCursor(int column, bool insidePlot) {
     cursorColumn_ = column;
     const int64_t index = timeScale_.recordAt(column) + firstShown_;
     if (insidePlot) {
-        if (index < 0 || index >= store_.count()) {
+        if (index < 0 || index >= store_->count()) {
             cursorShown_ = false;
             valueAtCursor_.DataValid = false;
             return true;
@@ -413,7 +448,7 @@ TrendDrawPlan TrendRecorder::nextDraw() {
     // The first record right of the last column is drawn too, so a line
     // runs right up to the plot's edge.
     const int last = static_cast<int>(
-        std::min<int64_t>(store_.count() - 1, firstShown_ + timeScale_.recordsStartingBefore(plotColumns_)));
+        std::min<int64_t>(store_->count() - 1, firstShown_ + timeScale_.recordsStartingBefore(plotColumns_)));
     // A column that already shows some of its records needs no redrawing
     // when more come: the line goes on from the last one drawn, in the same
     // column, and so still covers the column's lowest to highest value.

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "widgets/model/signal_settings.h"
-#include "widgets/model/trend_store.h"
+#include "dashboard/logging/trend_store.h"
 #include "widgets/model/trend_time.h"
 #include "widgets/model/trend_zoom.h"
 
@@ -131,7 +131,7 @@ public:
 
     const TRecInfo& RecordInfo() const { return recInfo_; }
     const TVAtCursor& ValueAtCursor() const { return valueAtCursor_; }
-    const TrendStore& store() const { return store_; }
+    const TrendStore& store() const { return *store_; }
     // The latest relative digit of each channel, as the next record takes it.
     const std::array<uint16_t, kTrendChannels>& currentDigits() const { return currentDigits_; }
 
@@ -139,6 +139,12 @@ public:
     int firstShown() const { return firstShown_; }
     bool flowRecording() const { return flowRecording_; }
     bool busy() const { return busy_; }
+
+    // Views a store that another part owns and fills (the chart log): the
+    // recorder then neither samples nor trims it. The owner reports each
+    // change through storeChanged; `present` draws what an append added.
+    void viewStore(const TrendStore& store);
+    void storeChanged(StoreChange change, const std::function<void()>& present = {});
 
     // One recording tick: trims a full store, appends a sample of the
     // current digits and pages the view forward by grid columns. `present`
@@ -233,7 +239,9 @@ private:
 
     Clock now_;
     std::array<TChSettings, kTrendChannels> channels_;
-    TrendStore store_;
+    TrendStore ownStore_;
+    TrendStore* store_ = &ownStore_;  // its own, or one it views
+    bool viewing_ = false;            // store_ is another's: no sampling, trimming or loading
     std::array<uint16_t, kTrendChannels> currentDigits_{};
     std::array<double, kTrendChannels> pixelScales_{};
 

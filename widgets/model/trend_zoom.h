@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "widgets/model/trend_store.h"
+#include "dashboard/logging/trend_store.h"
 
 namespace kvr {
 

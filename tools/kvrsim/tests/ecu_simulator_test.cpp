@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "dashboard/dashboard_core.h"
-#include "dashboard/ecu_lines.h"
-#include "dashboard/memory_serial_port.h"
+#include "dashboard/link/ecu_lines.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "ecu_simulator.h"
 
 namespace kvrsim {
@@ -40,7 +40,7 @@ struct Framed {
     }
     void feed(const std::string& bytes) {
         port.feed(bytes);
-        core.FETCH_SERIAL_TEXT();
+        core.session.readQueue();
     }
 };
 
@@ -69,9 +69,9 @@ TEST(Simulator, RecordsPassTheFramerAndDescribeARunningEngine) {
     for (double t = 0; t < 40; t += 0.25) {
         sim.receive("Q\r", t);
         f.feed(sim.takeOutput());
-        ASSERT_TRUE(f.core.NewRecord) << "t=" << t << " " << f.core.out.memoLines.back();
-        f.core.NewRecord = false;
-        const int ignition = f.core.Ignition;
+        ASSERT_TRUE(f.core.session.recordWaiting) << "t=" << t << " " << f.core.messages.lines.back();
+        f.core.session.recordWaiting = false;
+        const int ignition = kvr::decodeLiveRecord(f.core.session.lastRecordLine, {}).ignition;
         EXPECT_GE(ignition, -40) << "t=" << t;
         EXPECT_LE(ignition, 5) << "t=" << t;
         highest = std::max(highest, ignition);
@@ -89,7 +89,7 @@ TEST(Simulator, RecordsPassTheFramerAndDescribeARunningEngine) {
     EXPECT_GE(loadLow, -35);
     EXPECT_LE(loadHigh, -20);
     EXPECT_GT(highest, 0) << "the lift-off retards past top dead centre";
-    EXPECT_FALSE(f.core.out.AbLED4);
+    EXPECT_FALSE(f.core.session.status.dataError);
 }
 
 TEST(Simulator, KnockTakesAdvanceBackOnThePull) {
@@ -115,7 +115,7 @@ TEST(Simulator, SetupLinesComeNowAndThenAndPass) {
     sim.tick(16);
     Framed f;
     f.feed(sim.takeOutput());
-    EXPECT_TRUE(f.core.SetupReceived);
+    EXPECT_TRUE(f.core.session.setupReceived);
 }
 
 TEST(Simulator, FaultsSpoilTheChosenRecords) {
@@ -124,15 +124,15 @@ TEST(Simulator, FaultsSpoilTheChosenRecords) {
         Framed f;
         sim.receive("Q\rQ\r", 0);
         f.feed(sim.takeOutput());
-        EXPECT_TRUE(f.core.out.AbLED4);
-        EXPECT_EQ(f.core.out.memoLines.at(0).rfind("checksum error....!$", 0), 0u);
+        EXPECT_TRUE(f.core.session.status.dataError);
+        EXPECT_EQ(f.core.messages.lines.at(0).rfind("checksum error....!$", 0), 0u);
     }
     {
         auto sim = makeSim(Fault::UnreadableChecksum);
         Framed f;
         sim.receive("Q\r", 0);
         f.feed(sim.takeOutput());
-        EXPECT_EQ(f.core.out.memoLines.at(0), "error in checksum read....$Z?");
+        EXPECT_EQ(f.core.messages.lines.at(0), "error in checksum read....$Z?");
     }
     {
         auto sim = makeSim(Fault::Silence, 3);
@@ -153,7 +153,7 @@ TEST(Simulator, FaultsSpoilTheChosenRecords) {
         const auto out = sim.takeOutput();
         EXPECT_GT(out.size(), 67u);
         f.feed(out);
-        EXPECT_FALSE(f.core.NewRecord) << "a line with bytes before its start is ignored";
+        EXPECT_FALSE(f.core.session.recordWaiting) << "a line with bytes before its start is ignored";
     }
     {
         auto sim = makeSim(Fault::HangUp, 2);
@@ -166,10 +166,10 @@ TEST(Simulator, FaultsSpoilTheChosenRecords) {
         Framed f;
         sim.receive("D\r", 0);
         f.feed(sim.takeOutput());
-        EXPECT_FALSE(f.core.ValuesLoaded);
+        EXPECT_FALSE(f.core.session.valuesLoaded);
         sim.receive("D\r", 1);
         f.feed(sim.takeOutput());
-        EXPECT_TRUE(f.core.ValuesLoaded) << "only the first image is spoilt";
+        EXPECT_TRUE(f.core.session.valuesLoaded) << "only the first image is spoilt";
     }
 }
 
@@ -184,9 +184,9 @@ TEST(Simulator, ReplaysLoggedRecordsWithFreshChecksums) {
     for (int i = 0; i < 3; ++i) {
         sim.receive("Q\r", i);
         f.feed(sim.takeOutput());
-        ASSERT_TRUE(f.core.NewRecord);
-        f.core.NewRecord = false;
-        throttles[i] = std::stoi(f.core.LiveRecord.substr(22, 2));
+        ASSERT_TRUE(f.core.session.recordWaiting);
+        f.core.session.recordWaiting = false;
+        throttles[i] = std::stoi(f.core.session.lastRecordLine.substr(22, 2));
     }
     EXPECT_EQ(throttles[0], 11);
     EXPECT_EQ(throttles[1], 22);
@@ -210,8 +210,8 @@ TEST(Simulator, NumbersRecordsWhereTheDashboardDoesNotRead) {
     EXPECT_EQ(recs[1].substr(60, 4), "0002");
     Framed f;
     f.feed(out);
-    EXPECT_TRUE(f.core.NewRecord) << "the number is inside the checksum";
-    EXPECT_FALSE(f.core.out.AbLED4);
+    EXPECT_TRUE(f.core.session.recordWaiting) << "the number is inside the checksum";
+    EXPECT_FALSE(f.core.session.status.dataError);
 }
 
 TEST(EngineModel, PeriodMatchesTheSpeedForTheCylinders) {

@@ -1,0 +1,71 @@
+// Keeping the log safe: the question before unsaved records are thrown
+// away, and the offer to open what a crashed run left behind. The chart log
+// writes the recovery copy itself as it records.
+#include <cstdio>
+
+#include "dashboard/dashboard_core.h"
+#include "dashboard/logging/recovery_logs.h"
+#include "dashboard/user_prompts.h"
+
+namespace kvr {
+namespace {
+
+// "1234 records (about 2 min 3 s)", at the chart's 10 samples a second.
+std::string recordsText(int records) {
+    const int seconds = records / 10;
+    char text[96];
+    if (seconds >= 60)
+        std::snprintf(text, sizeof text, "%d records (about %d min %d s)", records, seconds / 60, seconds % 60);
+    else
+        std::snprintf(text, sizeof text, "%d records (about %d s)", records, seconds);
+    return text;
+}
+
+}  // namespace
+
+bool DashboardCore::confirmLogMayBeDropped(const std::string& action) {
+    const int unsaved = chartLog.unsavedRecords();
+    if (unsaved == 0 || !prompts) return true;
+    const std::string text = "The log chart holds " + recordsText(unsaved) + " that have not been saved. " +
+                             action + " the chart.\n\nSave the log first?";
+    switch (prompts->choose(text, {"Save", "Discard", "Cancel"})) {
+    case 0: return saveLog();
+    case 1:
+        logDiscarded();
+        return true;
+    default: return false;
+    }
+}
+
+void DashboardCore::logDiscarded() {
+    chartLog.setUnsavedRecords(0);
+    chartLog.closeJournal(true);
+    if (!recoveredLog_.empty()) removeLogPair(recoveredLog_);
+    recoveredLog_.clear();
+}
+
+void DashboardCore::closeRecoveryLog() {
+    // Nothing unsaved: the copy is not needed. Otherwise it stays for the
+    // next start to offer.
+    chartLog.closeJournal(chartLog.unsavedRecords() == 0);
+}
+
+void DashboardCore::offerRecoveredLogs() {
+    if (chartLog.recoveryDirectory.empty() || !prompts) return;
+    for (const LeftLog& log : findLeftLogs(chartLog.recoveryDirectory)) {
+        const int choice = prompts->choose(leftLogQuestion(log), {"Open", "Discard", "Later"});
+        if (choice == 1) {
+            removeLogPair(log.chartFile);
+            memo("Recovery log discarded: " + log.chartFile);
+        } else if (choice == 0) {
+            loadLog(log.chartFile);
+            // Shown as loaded but not yet saved under a name of the user's.
+            recoveredLog_ = log.chartFile;
+            chartLog.setUnsavedRecords(log.records);
+            memo("Recovery log opened: " + log.chartFile);
+            return;  // one at a time; the others are offered at the next start
+        }
+    }
+}
+
+}  // namespace kvr
