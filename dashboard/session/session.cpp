@@ -47,7 +47,7 @@ void Session::removeSink(RecordSink& sink) { sinks_.erase(std::remove(sinks_.beg
 void Session::clearLinkState() {
     framer.reset();
     valuesLoaded = false;
-    recordWaiting = false;
+    lastRecordGood = false;
     setupReceived = false;
 }
 

@@ -72,8 +72,8 @@ public:
     // its ignition corrected, decoded and handed to the sinks as the tick
     // hands a framed one. The link's health is not touched.
     void deliverRecord(const std::string& line);
-    // Runs the framer over what the receive queue holds now (the tick's
-    // second half, for tests of the framer).
+    // Runs the framer over what the receive queue holds now, handing each
+    // good record on (the tick's second half, for tests of the framer).
     void readQueue();
     // Tells the sinks when the link's state has changed since the last call;
     // the tick calls it, and so should anything that wakes when data goes
@@ -117,8 +117,8 @@ public:
     std::string lastRecordLine;
     std::string setupLine;
     bool setupReceived = false;
-    // A good record framed and not yet decoded (the tick decodes it).
-    bool recordWaiting = false;
+    // Whether the newest live line passed its checksum.
+    bool lastRecordGood = false;
 
     // The values image text: fetched from the ECU, or loaded with a log.
     std::string valuesText;

@@ -86,13 +86,6 @@ void Session::tick() {
         messages_.add("SER BUFFER" + std::to_string(port_.rxQue(portNumber)));
         fetchState = 2;
     }
-    if (recordWaiting) {
-        recordWaiting = false;
-        lastRecordMs_ = monotonicMs();
-        recordSinceOpen_ = true;
-        checkLink();
-        decodeAndDeliver();
-    }
     checkLink();
 }
 
@@ -163,10 +156,16 @@ bool Session::handleLiveRecord() {
         status.dataError = false;
         lastRecordLine = line;
         correctIgnition(lastRecordLine);
-        recordWaiting = true;
+        lastRecordGood = true;
         poll();
+        // Every good record is handed on as it is read, also when several
+        // arrive in one tick, and whatever the lines after it hold.
+        lastRecordMs_ = monotonicMs();
+        recordSinceOpen_ = true;
+        checkLink();
+        decodeAndDeliver();
     } else {
-        recordWaiting = false;
+        lastRecordGood = false;
         status.dataError = true;
         messages_.add("checksum error....!$" + digits);
         messages_.add(line);

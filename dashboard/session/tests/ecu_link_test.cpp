@@ -44,7 +44,7 @@ TEST_F(Framer, GoodLiveRecordIsKeptCorrectedAndAcknowledged) {
     core.session.status.dataError = true;
     port.feed(goodRecord(20) + "\n");
     core.session.readQueue();
-    EXPECT_TRUE(core.session.recordWaiting);
+    EXPECT_TRUE(core.session.lastRecordGood);
     EXPECT_FALSE(core.session.status.dataError);
     EXPECT_EQ(decodeLiveRecord(core.session.lastRecordLine, {}).ignition, 36);
     EXPECT_EQ(core.session.lastRecordLine.substr(12, 2), "36");
@@ -55,7 +55,7 @@ TEST_F(Framer, GoodLiveRecordIsKeptCorrectedAndAcknowledged) {
 TEST_F(Framer, ExtraCharactersBeforeTheLineEndStayInTheRecord) {
     port.feed(goodRecord() + "\r\n");
     core.session.readQueue();
-    EXPECT_TRUE(core.session.recordWaiting);
+    EXPECT_TRUE(core.session.lastRecordGood);
     EXPECT_EQ(core.session.lastRecordLine.size(), 67u);
     EXPECT_EQ(core.session.lastRecordLine.back(), '\r');
 }
@@ -65,7 +65,7 @@ TEST_F(Framer, BadLiveChecksumLightsTheLampAndIsNotAcknowledged) {
     bad[20] = bad[20] == '5' ? '6' : '5';  // a changed digit, same checksum
     port.feed(bad + "\n");
     core.session.readQueue();
-    EXPECT_FALSE(core.session.recordWaiting);
+    EXPECT_FALSE(core.session.lastRecordGood);
     EXPECT_TRUE(core.session.status.dataError);
     EXPECT_EQ(port.takeWritten(), "");
     auto memo = takeMemo();
@@ -81,7 +81,7 @@ TEST_F(Framer, SecondStartCharacterRestartsTheSum) {
     ASSERT_EQ(line.substr(0, 2), "**");
     port.feed(line + "\n");
     core.session.readQueue();
-    EXPECT_FALSE(core.session.recordWaiting);
+    EXPECT_FALSE(core.session.lastRecordGood);
     EXPECT_TRUE(core.session.status.dataError);
 }
 
@@ -92,10 +92,10 @@ TEST_F(Framer, UnreadableLiveChecksumReportsPollsAgainAndLeavesTheRest) {
     core.session.readQueue();
     EXPECT_EQ(takeMemo(), std::vector<std::string>{"error in checksum read....$G1"});
     EXPECT_EQ(port.takeWritten(), "Q\r");
-    EXPECT_FALSE(core.session.recordWaiting);
+    EXPECT_FALSE(core.session.lastRecordGood);
     EXPECT_EQ(port.input.size(), 67u) << "the next line waits for the next call";
     core.session.readQueue();
-    EXPECT_TRUE(core.session.recordWaiting);
+    EXPECT_TRUE(core.session.lastRecordGood);
 }
 
 TEST_F(Framer, TruncatedLiveRecordCannotBeRead) {
@@ -188,7 +188,7 @@ TEST_F(Framer, TwoLinesInOneBatchAreBothHandled) {
     port.feed(imageText() + "\n" + goodRecord() + "\n");
     core.session.readQueue();
     EXPECT_TRUE(core.session.valuesLoaded);
-    EXPECT_TRUE(core.session.recordWaiting);
+    EXPECT_TRUE(core.session.lastRecordGood);
 }
 
 TEST_F(Framer, ALineThatNeverEndsIsCutWithOneReport) {
@@ -202,14 +202,14 @@ TEST_F(Framer, ALineThatNeverEndsIsCutWithOneReport) {
     EXPECT_NE(memo[0].find("longer than 8192"), std::string::npos);
     port.feed("\n" + goodRecord() + "\n");
     core.session.readQueue();
-    EXPECT_TRUE(core.session.recordWaiting) << "the link recovers at the next line";
+    EXPECT_TRUE(core.session.lastRecordGood) << "the link recovers at the next line";
     EXPECT_TRUE(takeMemo().empty());
 }
 
 TEST_F(Framer, LinesOfUnknownKindAndEmptyLinesAreIgnored) {
     port.feed("\n\nhello\n" + goodRecord() + "\n");
     core.session.readQueue();
-    EXPECT_TRUE(core.session.recordWaiting);
+    EXPECT_TRUE(core.session.lastRecordGood);
     EXPECT_TRUE(takeMemo().empty());
 }
 
