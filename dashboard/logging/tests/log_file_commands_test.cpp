@@ -349,3 +349,27 @@ TEST_F(LogFiles, AnUnwritableStateFolderIsSaidOnceAndRecordingGoesOn) {
 
 }  // namespace
 }  // namespace kvr
+
+namespace kvr {
+namespace {
+
+TEST_F(LogFiles, RecordingAgainOverAnUnsavedOpenedLogAsksFirst) {
+    record(core, {46000.5, 46000.6, 46000.7});
+    prompts.answers = {dir + "/run.KVL"};
+    core.saveLog();
+    prompts.answers = {dir + "/run.KVL"};
+    core.openLog();
+    ASSERT_TRUE(core.chartLog.showingOpenedLog());
+    core.chartLog.setUnsavedRecords(3);  // as a recovered log that was opened
+    prompts.choices = {2};               // Cancel
+    EXPECT_FALSE(core.setLoggingSwitch(kLogGo));
+    EXPECT_EQ(core.chartLog.rules.loggingSwitch, kLogStop);
+    EXPECT_EQ(records(), 3) << "the shown log stays";
+    prompts.choices = {1};  // Discard
+    EXPECT_TRUE(core.setLoggingSwitch(kLogGo));
+    EXPECT_EQ(records(), 0) << "a new log starts";
+    EXPECT_EQ(prompts.questions.size(), 2u);
+}
+
+}  // namespace
+}  // namespace kvr
