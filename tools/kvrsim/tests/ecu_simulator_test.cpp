@@ -69,8 +69,8 @@ TEST(Simulator, RecordsPassTheFramerAndDescribeARunningEngine) {
     for (double t = 0; t < 40; t += 0.25) {
         sim.receive("Q\r", t);
         f.feed(sim.takeOutput());
-        ASSERT_TRUE(f.core.session.recordWaiting) << "t=" << t << " " << f.core.messages.lines.back();
-        f.core.session.recordWaiting = false;
+        ASSERT_TRUE(f.core.session.lastRecordGood) << "t=" << t << " " << f.core.messages.lines.back();
+        f.core.session.lastRecordGood = false;
         const int ignition = kvr::decodeLiveRecord(f.core.session.lastRecordLine, {}).ignition;
         EXPECT_GE(ignition, -40) << "t=" << t;
         EXPECT_LE(ignition, 5) << "t=" << t;
@@ -153,7 +153,7 @@ TEST(Simulator, FaultsSpoilTheChosenRecords) {
         const auto out = sim.takeOutput();
         EXPECT_GT(out.size(), 67u);
         f.feed(out);
-        EXPECT_FALSE(f.core.session.recordWaiting) << "a line with bytes before its start is ignored";
+        EXPECT_FALSE(f.core.session.lastRecordGood) << "a line with bytes before its start is ignored";
     }
     {
         auto sim = makeSim(Fault::HangUp, 2);
@@ -184,8 +184,8 @@ TEST(Simulator, ReplaysLoggedRecordsWithFreshChecksums) {
     for (int i = 0; i < 3; ++i) {
         sim.receive("Q\r", i);
         f.feed(sim.takeOutput());
-        ASSERT_TRUE(f.core.session.recordWaiting);
-        f.core.session.recordWaiting = false;
+        ASSERT_TRUE(f.core.session.lastRecordGood);
+        f.core.session.lastRecordGood = false;
         throttles[i] = std::stoi(f.core.session.lastRecordLine.substr(22, 2));
     }
     EXPECT_EQ(throttles[0], 11);
@@ -210,7 +210,7 @@ TEST(Simulator, NumbersRecordsWhereTheDashboardDoesNotRead) {
     EXPECT_EQ(recs[1].substr(60, 4), "0002");
     Framed f;
     f.feed(out);
-    EXPECT_TRUE(f.core.session.recordWaiting) << "the number is inside the checksum";
+    EXPECT_TRUE(f.core.session.lastRecordGood) << "the number is inside the checksum";
     EXPECT_FALSE(f.core.session.status.dataError);
 }
 
