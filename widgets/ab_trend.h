@@ -26,6 +26,7 @@
 #include <QWidget>
 
 #include "widgets/model/trend_recorder.h"
+#include "widgets/model/trend_zoom.h"
 
 // How the cursor line combines with the plot under it.
 enum class TPenMode { pmCopy, pmNot, pmXor, pmNotXor, pmMask, pmNotMask, pmMerge };
@@ -174,6 +175,7 @@ private:
     void drawBackground(int fromColumn);
     void scrollPlot(int columns);
     void drawRecords(int from, int to);
+    void drawChannelLines(QPainter& p, const std::vector<kvr::ColumnTrace>& traces, int from);
     void trackMouse(const QPoint& pos);
     void updateCursorColumn(int column);
     void paintScale(QPainter& p, int channel, const QRect& column);

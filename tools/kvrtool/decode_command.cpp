@@ -94,43 +94,44 @@ FILE* openInput(const std::string& path, std::string& error) {
     return in;
 }
 
-}  // namespace
-
-int runDecode(const Args& args) {
-    std::string valuesFile, input;
+struct DecodeOptions {
+    std::string valuesFile;
+    std::string input;
     int logEnable = 0;
+};
+
+int parseDecodeOptions(const Args& args, DecodeOptions& o) {
     for (size_t i = 0; i < args.size(); ++i) {
         if ((args[i] == "--values" || args[i] == "--log-enable") &&
             (i + 1 == args.size() || args[i + 1].empty())) {
             return usageError("decode", args[i] + " needs a value");
         } else if (args[i] == "--values") {
-            valuesFile = args[++i];
+            o.valuesFile = args[++i];
         } else if (args[i] == "--log-enable") {
             const auto n = kvr::decimalNumber(args[++i]);
             if (!n || *n < 0 || *n > 3) return usageError("decode", "--log-enable takes 0, 1, 2 or 3");
-            logEnable = static_cast<int>(*n);
+            o.logEnable = static_cast<int>(*n);
         } else if (!args[i].empty() && args[i][0] == '-' && args[i] != "-") {
             return usageError("decode", "unknown option " + args[i]);
-        } else if (input.empty()) {
-            input = args[i];
+        } else if (o.input.empty()) {
+            o.input = args[i];
         } else {
             return usageError("decode", "one input file at most");
         }
     }
+    return 0;
+}
 
-    kvr::MemorySerialPort port;
-    port.resetResults[0] = 1;
-    port.reset(0, 8192, 8192);
-    kvr::DashboardCore core(port);
-    core.session.portNumber = 0;
-    core.session.portOpen = true;
-    core.chartLog.rules.loggingSwitch = logEnable;
+// The values image of the file held as if just fetched, and the session
+// polling with it. False, with the reason on stderr, when the file holds none.
+bool holdValues(kvr::DashboardCore& core, const std::string& valuesFile) {
+    kvr::Session& session = core.session;
     if (!valuesFile.empty()) {
         kvr::ValuesFile file;
         std::string error;
         if (!kvr::readValuesFile(valuesFile, file, error)) {
             std::fprintf(stderr, "kvrtool decode: %s\n", error.c_str());
-            return 1;
+            return false;
         }
         // A fetched image is whole; a shorter line 1 is not one, as loading a log judges it.
         if (file.valuesText.size() < kMinimumImageLength) {
@@ -138,25 +139,59 @@ int runDecode(const Args& args) {
                 stderr,
                 "kvrtool decode: line 1 of %s has %zu characters, a values image needs at least %zu\n",
                 valuesFile.c_str(), file.valuesText.size(), kMinimumImageLength);
-            return 1;
+            return false;
         }
-        // As if the image had just passed its checksum after a fetch.
-        core.session.valuesSource = "ecu";
-        core.session.valuesText = file.valuesText;
+        session.valuesSource = "ecu";
+        session.valuesText = file.valuesText;
         core.fillSheets();
         if (core.out.sheetFills == 0) {
             std::fprintf(stderr, "kvrtool decode: %s holds no values image that can be decoded\n",
                          valuesFile.c_str());
-            return 1;
+            return false;
         }
     }
     // Polling runs and the framer drains, as once an image is held.
-    core.session.fetchState = 2;
-    core.session.valuesLoaded = true;
-    core.session.valuesInUse = true;
-    core.session.setDataInterval(core.session.dataIntervalText);
+    session.fetchState = 2;
+    session.valuesLoaded = true;
+    session.valuesInUse = true;
+    session.setDataInterval(session.dataIntervalText);
     core.messages.lines.clear();
+    return true;
+}
 
+// The end of a run: what went wrong, if anything, on stderr.
+int finishDecode(const std::string& inputName, int readError, int decoded, long lines) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kvrtool decode: cannot write to standard output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    if (readError != 0) {
+        std::fprintf(stderr, "kvrtool decode: cannot read %s: %s\n", inputName.c_str(), std::strerror(readError));
+        return 1;
+    }
+    if (decoded == 0) {
+        std::fprintf(stderr, "kvrtool decode: no live record in %s (%ld lines read)\n", inputName.c_str(), lines);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int runDecode(const Args& args) {
+    DecodeOptions options;
+    if (const int r = parseDecodeOptions(args, options)) return r;
+
+    kvr::MemorySerialPort port;
+    port.resetResults[0] = 1;
+    port.reset(0, 8192, 8192);
+    kvr::DashboardCore core(port);
+    core.session.portNumber = 0;
+    core.session.portOpen = true;
+    core.chartLog.rules.loggingSwitch = options.logEnable;
+    if (!holdValues(core, options.valuesFile)) return 1;
+
+    const std::string& input = options.input;
     const bool fromStdin = input.empty() || input == "-";
     const std::string inputName = fromStdin ? std::string("standard input") : input;
     std::string error;
@@ -172,6 +207,7 @@ int runDecode(const Args& args) {
     char* buffer = nullptr;
     std::size_t capacity = 0;
     errno = 0;
+    // Each line arrives in the receive queue with its LF; one polling tick follows.
     for (ssize_t n; (n = ::getline(&buffer, &capacity, in)) >= 0; errno = 0) {
         std::string line(buffer, static_cast<std::size_t>(n));
         if (!line.empty() && line.back() == '\n') line.pop_back();
@@ -189,21 +225,7 @@ int runDecode(const Args& args) {
     const int readError = std::ferror(in) ? (errno != 0 ? errno : EIO) : 0;
     std::free(buffer);
     if (!fromStdin) std::fclose(in);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "kvrtool decode: cannot write to standard output: %s\n", std::strerror(errno));
-        return 1;
-    }
-    if (readError != 0) {
-        std::fprintf(stderr, "kvrtool decode: cannot read %s: %s\n", inputName.c_str(),
-                     std::strerror(readError));
-        return 1;
-    }
-    if (decoded.count == 0) {
-        std::fprintf(stderr, "kvrtool decode: no live record in %s (%ld lines read)\n", inputName.c_str(),
-                     lines);
-        return 1;
-    }
-    return 0;
+    return finishDecode(inputName, readError, decoded.count, lines);
 }
 
 }  // namespace kvrtool
