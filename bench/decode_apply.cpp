@@ -10,10 +10,10 @@
 
 #include "dashboard/link/ecu_lines.h"
 #include "dashboard/link/memory_serial_port.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/main_window.h"
 #include "engine_model.h"
-#include "support/recording_dialogs.h"
 #include "support/private_state.h"
+#include "support/recording_dialogs.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kvr::MemorySerialPort port;  // no ports: the start-up scan finds none
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     form.show();
     QApplication::processEvents();
 

@@ -12,8 +12,10 @@
 #include <cstdlib>
 
 #include "dashboard/link/memory_serial_port.h"
+#include "dashboard/ui/connection_bar.h"
 #include "dashboard/ui/dialogs.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/main_window.h"
+#include "dashboard/ui/window_menu.h"
 #include "support/private_state.h"
 
 int main(int argc, char** argv) {
@@ -21,7 +23,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kvr::MemorySerialPort port;
     QtDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     form.show();
     if (argc == 3) form.resize(std::atoi(argv[1]), std::atoi(argv[2]));
     QApplication::processEvents();
@@ -29,14 +31,14 @@ int main(int argc, char** argv) {
         const QPoint at = w->mapTo(&form, centre);
         std::printf("%s %d %d\n", what, at.x(), at.y());
     };
-    print("open", form.OpenCommport, form.OpenCommport->rect().center());
-    QTabBar* tabs = form.PageControl1->tabBar();
+    print("open", form.connectionBar->openPortButton, form.connectionBar->openPortButton->rect().center());
+    QTabBar* tabs = form.pages->tabBar();
     for (int i = 0; i < tabs->count(); ++i) {
         const QByteArray name = "tab:" + tabs->tabText(i).toUtf8().replace(' ', '_');
         print(name.constData(), tabs, tabs->tabRect(i).center());
     }
     std::printf("size %d %d\n", form.width(), form.height());
     // F11 shows the gauges alone, full screen.
-    std::printf("fullscreen %s\n", form.FullScreenGauges1->shortcut().toString().toUtf8().constData());
+    std::printf("fullscreen %s\n", form.menus->fullScreenAction->shortcut().toString().toUtf8().constData());
     return 0;
 }

@@ -18,11 +18,12 @@
 #include <map>
 #include <vector>
 
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/connection_bar.h"
+#include "dashboard/ui/main_window.h"
 #include "support/port_environment.h"
+#include "support/private_state.h"
 #include "support/recording_dialogs.h"
 #include "support/sim_process.h"
-#include "support/private_state.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     PortEnvironment env({{40, sim.device()}});
     kvr::TolkSerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
 
     std::map<int, double> decodedAt;  // record number -> when the tick decoded it
     kvr::RecordFunction probe([&](const kvr::LiveRecord& record) {
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
         if (r.size() >= 64) decodedAt[std::stoi(r.substr(60, 4), nullptr, 16)] = monotonicMs();
     });
     form.core().session.addSink(probe);
-    form.OpenCommport->click();
+    form.connectionBar->openPortButton->click();
     if (!QTest::qWaitFor([&] { return !decodedAt.empty(); }, 10000)) {
         std::fprintf(stderr, "no live record arrived\n");
         return 1;
@@ -77,7 +78,7 @@ int main(int argc, char** argv) {
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     const double cpu = cpuSeconds() - cpu0;
     const size_t decoded = decodedAt.size() - before;
-    form.Button2->click();
+    form.connectionBar->closePortButton->click();
     sim.stop();
 
     // Ages: decode time minus the time the record was queued on the wire,
@@ -92,7 +93,7 @@ int main(int argc, char** argv) {
         sinceQueued.push_back(it->second - queued);
         sinceSent.push_back(it->second - sent);
     }
-    const int interval = form.SpinEdit5->value();
+    const int interval = form.connectionBar->dataIntervalEdit->value();
     const double limit = 1000.0 / (interval - 5);
     const double rate = static_cast<double>(decoded) / wall;
     std::printf("live link, kvrsim at 57600 bit/s, data interval %d ms, %.0f s of polling\n", interval, wall);

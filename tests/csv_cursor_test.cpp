@@ -14,18 +14,18 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/csv_rows.h"
 #include "dashboard/dashboard_core.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/logging/cursor_readout.h"
 #include "dashboard/logging/log_files.h"
-#include "dashboard/link/memory_serial_port.h"
+#include "dashboard/logging/trend_record.h"
 #include "dashboard/ui/log_chart_tab.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/main_window.h"
 #include "default_values_image.h"
+#include "support/csv_rows.h"
 #include "support/recording_dialogs.h"
 #include "tool_process.h"
 #include "widgets/ab_trend.h"
-#include "dashboard/logging/trend_record.h"
 
 namespace {
 
@@ -69,14 +69,14 @@ struct Reading {
 };
 
 // Moves the mouse over the plot at each column and takes what it shows.
-std::vector<Reading> readColumns(LogChartTab& chart, const std::vector<int>& columns) {
-    TAbTrend* trend = chart.ABTrend1;
+std::vector<Reading> readColumns(LogChartTab& tab, const std::vector<int>& columns) {
+    TAbTrend* trend = tab.chart;
     const QRect plot = trend->plotRect();
     std::vector<Reading> readings;
     for (const int column : columns) {
         QTest::mouseMove(trend, QPoint(plot.left() + column, plot.center().y()));
         QCoreApplication::processEvents();
-        readings.push_back({column, trend->ValueAtCursor(), chart.Label5->text().toStdString()});
+        readings.push_back({column, trend->ValueAtCursor(), tab.cursorReadout->text().toStdString()});
     }
     return readings;
 }
@@ -91,16 +91,16 @@ TEST(CsvAndCursor, KvrtoolCsvGivesTheValuesTheCursorReadOutShows) {
 
     kvr::MemorySerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     form.resize(900, 680);
     form.show();
-    form.PageControl1->setCurrentWidget(form.TabLogChart);
+    form.pages->setCurrentWidget(form.logChartTab);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    LogChartTab& chart = *form.logChart;
-    TAbTrend* trend = chart.ABTrend1;
+    LogChartTab& tab = *form.logChart;
+    TAbTrend* trend = tab.chart;
 
     dialogs.fileAnswers = {QString::fromStdString(base + ".KVL")};
-    chart.Button6->click();  // Open Log File
+    tab.openLogButton->click();  // Open Log File
     ASSERT_TRUE(dialogs.informations.isEmpty()) << dialogs.informations.join(";").toStdString();
     ASSERT_EQ(trend->store().count(), kRecords);
     QCoreApplication::processEvents();
@@ -119,14 +119,15 @@ TEST(CsvAndCursor, KvrtoolCsvGivesTheValuesTheCursorReadOutShows) {
     const int width = trend->plotRect().width();
     ASSERT_GT(width, kSeparatorAt + 10);
     const std::vector<Reading> readings = readColumns(
-        chart, {0, 1, 2, 137, kSeparatorAt - 1, kSeparatorAt, kSeparatorAt + 4, kSeparatorAt + 5, 512, width - 1});
+        tab,
+        {0, 1, 2, 137, kSeparatorAt - 1, kSeparatorAt, kSeparatorAt + 4, kSeparatorAt + 5, 512, width - 1});
     const int firstBefore = trend->recorder().firstShown();
-    chart.Button8->click();  // >>: the view moves on to later records
+    tab.moveForwardButton->click();  // >>: the view moves on to later records
     const int firstAfter = trend->recorder().firstShown();
     ASSERT_GT(firstAfter, firstBefore);
     ASSERT_LT(kWrappedAt - firstAfter, width);
     ASSERT_GE(kWrappedAt - firstAfter, 0);
-    const std::vector<Reading> later = readColumns(chart, {3, kWrappedAt - firstAfter, width - 2});
+    const std::vector<Reading> later = readColumns(tab, {3, kWrappedAt - firstAfter, width - 2});
 
     const ToolResult csv = runTool({"csv", base + ".KVL", "--values", base + ".KVV"}, dir);
     ASSERT_EQ(csv.status, 0) << csv.err;

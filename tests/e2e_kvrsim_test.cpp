@@ -13,20 +13,24 @@
 #include <QTest>
 #include <fstream>
 
-#include "dashboard/ui/tform1.h"
+#include "dashboard/logging/log_files.h"
+#include "dashboard/ui/connection_bar.h"
+#include "dashboard/ui/gauges_tab.h"
+#include "dashboard/ui/log_chart_tab.h"
+#include "dashboard/ui/main_window.h"
+#include "dashboard/ui/text_tabs.h"
 #include "support/port_environment.h"
 #include "support/recording_dialogs.h"
 #include "support/sim_process.h"
-#include "dashboard/logging/log_files.h"
-#include "dashboard/ui/log_chart_tab.h"
 #include "widgets/ab_led.h"
 #include "widgets/ab_trend.h"
 
 namespace {
 
-int countLines(const TForm1& form, const QString& prefix) {
+int countLines(const MainWindow& form, const QString& prefix) {
     int n = 0;
-    for (const QString& line : form.Memo1->toPlainText().split('\n')) n += line.startsWith(prefix);
+    for (const QString& line : form.textTabs->textLog->toPlainText().split('\n'))
+        n += line.startsWith(prefix);
     return n;
 }
 
@@ -41,46 +45,47 @@ TEST(EndToEnd, OpenFetchPollPauseResumeFetchClose) {
     PortEnvironment env({{40, sim.device()}});
     kvr::TolkSerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     ASSERT_EQ(form.core().session.portName, "COM40");
 
-    form.OpenCommport->click();
+    form.connectionBar->openPortButton->click();
     ASSERT_TRUE(form.core().session.portOpen);
     EXPECT_EQ(countLines(form, "COMPORT 40 OPENED"), 1);
     // The open asks for the image, and so does the first tick: two arrive.
-    ASSERT_TRUE(waitUntil([&] { return form.core().session.valuesLoaded && countLines(form, "2243") == 2; }, 5000))
-        << form.Memo1->toPlainText().toStdString();
+    ASSERT_TRUE(
+        waitUntil([&] { return form.core().session.valuesLoaded && countLines(form, "2243") == 2; }, 5000))
+        << form.textTabs->textLog->toPlainText().toStdString();
     EXPECT_EQ(form.core().session.valuesSource, "ecu");
     EXPECT_EQ(form.sheetGrids.grid(20)->item(4, 1)->text(), "31.0") << "the software version on the sheets";
-    EXPECT_EQ(form.Label7->text(), ".....") ;
+    EXPECT_EQ(form.gauges->softwareVersionLabel->text(), ".....");
 
     // Polling: records arrive, decode, and each good one is acknowledged.
     ASSERT_TRUE(waitUntil([&] { return form.core().gauges.display.revision > 30; }, 5000));
-    EXPECT_EQ(form.Label7->text(), "31.0");
+    EXPECT_EQ(form.gauges->softwareVersionLabel->text(), "31.0");
     EXPECT_GT(form.core().gauges.values.rpm, 500);
-    EXPECT_FALSE(form.AbLED4->Checked());
+    EXPECT_FALSE(form.gauges->dataErrorLamp->Checked());
     EXPECT_GE(countLines(form, "^ RCVD"), 1) << "setup lines come now and then";
     EXPECT_EQ(countLines(form, "checksum error"), 0);
 
-    form.Stop->click();  // Pause
-    EXPECT_FALSE(form.Timer1.isActive());
+    form.connectionBar->pauseButton->click();  // Pause
+    EXPECT_FALSE(form.pollTimer.isActive());
     const auto paused = form.core().gauges.display.revision;
     QTest::qWait(300);
     EXPECT_EQ(form.core().gauges.display.revision, paused);
 
-    form.Button11->click();  // Resume: polling goes on, no new values request
-    EXPECT_TRUE(form.Timer1.isActive());
+    form.connectionBar->resumeButton->click();  // Resume: polling goes on, no new values request
+    EXPECT_TRUE(form.pollTimer.isActive());
     ASSERT_TRUE(waitUntil([&] { return form.core().gauges.display.revision > paused + 10; }, 5000));
     EXPECT_EQ(countLines(form, "2243"), 2);
 
-    form.FetchKVRVals->click();  // the image again
+    form.connectionBar->fetchValuesButton->click();  // the image again
     ASSERT_TRUE(waitUntil([&] { return countLines(form, "2243") == 3 && form.core().session.valuesLoaded; }, 5000));
     const auto refetched = form.core().gauges.display.revision;
     ASSERT_TRUE(waitUntil([&] { return form.core().gauges.display.revision > refetched + 5; }, 5000));
 
-    form.Button2->click();  // Close
+    form.connectionBar->closePortButton->click();  // Close
     EXPECT_FALSE(form.core().session.portOpen);
-    EXPECT_FALSE(form.Timer1.isActive());
+    EXPECT_FALSE(form.pollTimer.isActive());
     EXPECT_TRUE(dialogs.warnings.isEmpty());
 }
 
@@ -89,11 +94,11 @@ TEST(EndToEnd, SpoiltRecordsLightTheErrorLampAndPollingGoesOn) {
     PortEnvironment env({{40, sim.device()}});
     kvr::TolkSerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
-    form.OpenCommport->click();
+    MainWindow form(port, dialogs);
+    form.connectionBar->openPortButton->click();
     ASSERT_TRUE(waitUntil([&] { return countLines(form, "checksum error....!$") >= 3; }, 8000));
     ASSERT_TRUE(waitUntil([&] { return form.core().gauges.display.revision > 20; }, 5000)) << "polling goes on";
-    form.Button2->click();
+    form.connectionBar->closePortButton->click();
 }
 
 TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
@@ -101,22 +106,22 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     PortEnvironment env({{40, sim.device()}});
     kvr::TolkSerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     form.show();
     char dir[] = "/tmp/kvr-e2e-log-XXXXXX";
     ASSERT_NE(::mkdtemp(dir), nullptr);
     const QString base = QString(dir) + "/run1";
 
-    form.logselectItems[1]->setChecked(true);  // "Go"
-    form.OpenCommport->click();
-    TAbTrend* chart = form.logChart->ABTrend1;
+    form.logChart->loggingSwitchItems[1]->setChecked(true);  // "Go"
+    form.connectionBar->openPortButton->click();
+    TAbTrend* chart = form.logChart->chart;
     ASSERT_TRUE(waitUntil([&] { return static_cast<size_t>(chart->store().count()) >= 20; }, 8000));
-    EXPECT_TRUE(form.AbLED2->Checked());
-    form.Memo2->setPlainText("pull 1\ncold morning");
+    EXPECT_TRUE(form.logChart->loggingLamp->Checked());
+    form.textTabs->notesEdit->setPlainText("pull 1\ncold morning");
 
-    form.Edit4->setText(base);
+    form.connectionBar->titleEdit->setText(base);
     dialogs.fileAnswers = {base + ".KVL"};
-    form.logChart->SAVELOGFILE->click();
+    form.logChart->saveLogButton->click();
     const size_t saved = static_cast<size_t>(chart->store().count());
     ASSERT_TRUE(dialogs.informations.isEmpty()) << dialogs.informations.join(";").toStdString();
     EXPECT_EQ(dialogs.proposed.last(), base + ".KVL");
@@ -129,18 +134,18 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     ASSERT_TRUE(kvr::readValuesFile((base + ".KVV").toStdString(), companion, error)) << error;
     EXPECT_EQ(companion.valuesText, form.core().session.valuesText);
     EXPECT_EQ(companion.notes, (std::vector<std::string>{"pull 1", "cold morning"}));
-    EXPECT_EQ(form.Edit1->text(), "Saved file:" + base + ".KVL");
+    EXPECT_EQ(form.textTabs->savedFileEdit->text(), "Saved file:" + base + ".KVL");
 
-    form.Button2->click();  // close the port, then erase and open the log again
-    form.logChart->Button5->click();
+    form.connectionBar->closePortButton->click();  // close the port, then erase and open the log again
+    form.logChart->eraseButton->click();
     EXPECT_EQ(static_cast<size_t>(chart->store().count()), 0u);
-    form.Memo2->clear();
+    form.textTabs->notesEdit->clear();
     dialogs.fileAnswers = {base + ".KVL"};
-    form.logChart->Button6->click();
+    form.logChart->openLogButton->click();
     EXPECT_EQ(static_cast<size_t>(chart->store().count()), bytes / 24);
     EXPECT_FALSE(chart->StartRecording()) << "loading leaves recording off";
     EXPECT_EQ(form.core().session.valuesSource, "pcdisk");
-    EXPECT_EQ(form.Memo2->toPlainText(), "pull 1\ncold morning");
+    EXPECT_EQ(form.textTabs->notesEdit->toPlainText(), "pull 1\ncold morning");
     // The sheets come back from the log's values file.
     EXPECT_EQ(form.sheetGrids.grid(22)->item(2, 1)->text(), "PC DISK");
     EXPECT_EQ(form.sheetGrids.grid(23)->item(0, 0)->text(), base + ".KVV");
@@ -148,12 +153,12 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     EXPECT_TRUE(dialogs.informations.isEmpty()) << dialogs.informations.join(";").toStdString();
 
     if (const QByteArray shots = qgetenv("KVR_SCREENSHOT_DIR"); !shots.isEmpty()) {
-        form.PageControl1->setCurrentWidget(form.TabLogChart);
+        form.pages->setCurrentWidget(form.logChartTab);
         QTest::qWait(50);
         form.grab().save(QString::fromLocal8Bit(shots) + "/logchart.png");
-        form.PageControl1->setCurrentWidget(form.TabFuel);
+        form.pages->setCurrentWidget(form.fuelTab);
         form.grab().save(QString::fromLocal8Bit(shots) + "/fuel.png");
-        form.PageControl1->setCurrentWidget(form.TabOptions);
+        form.pages->setCurrentWidget(form.optionsTab);
         form.grab().save(QString::fromLocal8Bit(shots) + "/options.png");
     }
     std::system(("rm -rf " + std::string(dir)).c_str());

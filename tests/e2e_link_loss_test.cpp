@@ -16,9 +16,13 @@
 #include "dashboard/logging/log_files.h"
 #include "dashboard/logging/recovery_logs.h"
 #include "dashboard/logging/sample_journal.h"
+#include "dashboard/ui/connection_bar.h"
+#include "dashboard/ui/gauges_tab.h"
 #include "dashboard/ui/log_chart_tab.h"
+#include "dashboard/ui/main_window.h"
 #include "dashboard/ui/stale_overlay.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/text_tabs.h"
+#include "dashboard/ui/window_menu.h"
 #include "default_values_image.h"
 #include "support/port_environment.h"
 #include "support/program_run.h"
@@ -30,9 +34,10 @@
 
 namespace {
 
-int countLines(const TForm1& form, const QString& part) {
+int countLines(const MainWindow& form, const QString& part) {
     int n = 0;
-    for (const QString& line : form.Memo1->toPlainText().split('\n')) n += line.contains(part);
+    for (const QString& line : form.textTabs->textLog->toPlainText().split('\n'))
+        n += line.contains(part);
     return n;
 }
 
@@ -49,34 +54,35 @@ TEST(LinkLoss, PauseAndSilenceShowStaleGaugesAndRecordNothing) {
     PortEnvironment env({{40, sim.device()}});
     kvr::TolkSerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     form.show();
-    TAbTrend* chart = form.logChart->ABTrend1;
-    form.logselectItems[1]->setChecked(true);  // "Go"
-    form.OpenCommport->click();
+    TAbTrend* chart = form.logChart->chart;
+    form.logChart->loggingSwitchItems[1]->setChecked(true);  // "Go"
+    form.connectionBar->openPortButton->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return chart->store().count() >= 10; }, 8000));
-    EXPECT_FALSE(form.staleOverlay->isVisible());
+    EXPECT_FALSE(form.gauges->staleOverlay->isVisible());
     EXPECT_TRUE(form.linkStatus->text().endsWith("live data")) << form.linkStatus->text().toStdString();
 
     // Pause: stale at once.
-    form.Stop->click();
-    EXPECT_TRUE(form.staleOverlay->isVisible());
-    EXPECT_EQ(form.staleOverlay->mark(), "PAUSED");
+    form.connectionBar->pauseButton->click();
+    EXPECT_TRUE(form.gauges->staleOverlay->isVisible());
+    EXPECT_EQ(form.gauges->staleOverlay->mark(), "PAUSED");
     EXPECT_TRUE(form.linkStatus->text().contains("paused"));
-    EXPECT_FALSE(form.AbLED3->Checked()) << "RxData is off";
+    EXPECT_FALSE(form.gauges->receivingLamp->Checked()) << "RxData is off";
     const int paused = chart->store().count();
     QTest::qWait(1500);
     EXPECT_EQ(chart->store().count(), paused) << "nothing is recorded while paused";
 
-    form.Button11->click();
+    form.connectionBar->resumeButton->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return chart->store().count() >= paused + 10; }, 5000));
     EXPECT_EQ(separators(chart), 5) << "the pause shows as a gap";
-    EXPECT_FALSE(form.staleOverlay->isVisible());
+    EXPECT_FALSE(form.gauges->staleOverlay->isVisible());
 
     // Silence: the ECU stops answering with the line up.
     sim.signal(SIGSTOP);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form.staleOverlay->isVisible(); }, 1600)) << "stale within the limit";
-    EXPECT_EQ(form.staleOverlay->mark(), "NO DATA");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.gauges->staleOverlay->isVisible(); }, 1600))
+        << "stale within the limit";
+    EXPECT_EQ(form.gauges->staleOverlay->mark(), "NO DATA");
     const int silent = chart->store().count();
     QTest::qWait(2000);
     EXPECT_EQ(chart->store().count(), silent) << "no made-up samples";
@@ -84,8 +90,8 @@ TEST(LinkLoss, PauseAndSilenceShowStaleGaugesAndRecordNothing) {
     sim.signal(SIGCONT);
     ASSERT_TRUE(QTest::qWaitFor([&] { return chart->store().count() >= silent + 10; }, 5000));
     EXPECT_EQ(separators(chart), 10);
-    EXPECT_FALSE(form.staleOverlay->isVisible());
-    form.Stop->click();
+    EXPECT_FALSE(form.gauges->staleOverlay->isVisible());
+    form.connectionBar->pauseButton->click();
 }
 
 TEST(LinkLoss, AVanishedDeviceIsReopenedThroughItsPathUntilClosed) {
@@ -95,13 +101,13 @@ TEST(LinkLoss, AVanishedDeviceIsReopenedThroughItsPathUntilClosed) {
     PortEnvironment env({{40, link}});
     kvr::TolkSerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
-    TAbTrend* chart = form.logChart->ABTrend1;
-    form.logselectItems[1]->setChecked(true);
-    form.OpenCommport->click();
+    MainWindow form(port, dialogs);
+    TAbTrend* chart = form.logChart->chart;
+    form.logChart->loggingSwitchItems[1]->setChecked(true);
+    form.connectionBar->openPortButton->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return countLines(form, "COM40 link lost") == 1; }, 8000));
     EXPECT_TRUE(form.linkStatus->text().contains("went away")) << form.linkStatus->text().toStdString();
-    EXPECT_EQ(form.staleOverlay->mark(), "NO DATA");
+    EXPECT_EQ(form.gauges->staleOverlay->mark(), "NO DATA");
     const int before = chart->store().count();
     QTest::qWait(1200);
     EXPECT_EQ(countLines(form, "link lost"), 1) << "said once";
@@ -115,12 +121,12 @@ TEST(LinkLoss, AVanishedDeviceIsReopenedThroughItsPathUntilClosed) {
     // Gone again, and this time the user closes the port: no more reopening.
     sim.reset();
     ASSERT_TRUE(QTest::qWaitFor([&] { return countLines(form, "COM40 link lost") == 2; }, 3000));
-    form.Button2->click();
+    form.connectionBar->closePortButton->click();
     sim = std::make_unique<SimProcess>(std::vector<std::string>{"--setup-every", "0", "--link", link});
     QTest::qWait(2500);
     EXPECT_EQ(countLines(form, "link back"), 1);
     EXPECT_FALSE(form.core().session.portOpen);
-    EXPECT_EQ(form.staleOverlay->mark(), "NO DATA");
+    EXPECT_EQ(form.gauges->staleOverlay->mark(), "NO DATA");
 }
 
 // A run that crashed left a journal and its values file in the state folder.
@@ -148,13 +154,13 @@ TEST(LinkLoss, ALeftLogIsOfferedAtStartAndExitAsksBeforeDroppingIt) {
     kvr::TolkSerialPort port;
     RecordingDialogs dialogs;
     dialogs.choices = {0};  // "Open"
-    auto form = std::make_unique<TForm1>(port, dialogs);
+    auto form = std::make_unique<MainWindow>(port, dialogs);
     form->show();
-    TAbTrend* chart = form->logChart->ABTrend1;
+    TAbTrend* chart = form->logChart->chart;
     ASSERT_TRUE(QTest::qWaitFor([&] { return chart->store().count() == 12; }, 2000));
     ASSERT_EQ(dialogs.questions.size(), 1);
     EXPECT_TRUE(dialogs.questions[0].contains("12 records")) << dialogs.questions[0].toStdString();
-    EXPECT_EQ(form->Memo2->toPlainText(), "cold start") << "its notes come with it";
+    EXPECT_EQ(form->textTabs->notesEdit->toPlainText(), "cold start") << "its notes come with it";
     EXPECT_EQ(form->core().chartLog.unsavedRecords(), 12);
 
     dialogs.choices = {2};  // "Cancel"
@@ -164,14 +170,14 @@ TEST(LinkLoss, ALeftLogIsOfferedAtStartAndExitAsksBeforeDroppingIt) {
     EXPECT_TRUE(kvr::fileExists(kvl));
 
     dialogs.choices = {1};  // "Discard"
-    form->Exite1->trigger();
+    form->menus->exitAction->trigger();
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(kvr::fileExists(kvl)) << "an explicit discard removes the recovery log";
     form.reset();
 
     // Nothing left: the next start asks nothing.
     RecordingDialogs quiet;
-    TForm1 next(port, quiet);
+    MainWindow next(port, quiet);
     QTest::qWait(50);
     EXPECT_TRUE(quiet.questions.isEmpty());
 }
@@ -187,11 +193,11 @@ TEST(LinkLoss, ALogCutShortByACrashOpensWithItsWholeRecords) {
     kvr::TolkSerialPort port;
     RecordingDialogs dialogs;
     dialogs.choices = {1};  // discard the left log offered at start
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     QTest::qWait(20);
     dialogs.fileAnswers = {QString::fromStdString(cut)};
-    form.logChart->Button6->click();
-    EXPECT_EQ(form.logChart->ABTrend1->store().count(), 6);
+    form.logChart->openLogButton->click();
+    EXPECT_EQ(form.logChart->chart->store().count(), 6);
     EXPECT_EQ(countLines(form, "was cut short (14 bytes)"), 1);
     EXPECT_FALSE(dialogs.informations.contains("Problem loading file.")) << dialogs.informations.join(";").toStdString();
 }

@@ -10,7 +10,10 @@
 
 #include "dashboard/link/ecu_lines.h"
 #include "dashboard/link/memory_serial_port.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/connection_bar.h"
+#include "dashboard/ui/gauges_tab.h"
+#include "dashboard/ui/log_chart_tab.h"
+#include "dashboard/ui/main_window.h"
 #include "ecu_simulator.h"
 #include "support/recording_dialogs.h"
 #include "widgets/ab270_meter.h"
@@ -25,29 +28,29 @@ std::string imageText() {
     return kvr::sealImageText(t);
 }
 
-void expectWidgetsMatchModel(TForm1& form) {
+void expectWidgetsMatchModel(MainWindow& form) {
     const kvr::LiveDisplay& d = form.core().gauges.display;
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_FLOAT_EQ(form.meter(i)->Value(), d.meter[i]);
-        EXPECT_EQ(form.meter(i)->model().SignalSettings().ValueUnit(), d.meterSettings[i].unit);
-        EXPECT_EQ(form.meter(i)->model().ScaleSettings.Steps, d.meterSettings[i].steps);
+        EXPECT_FLOAT_EQ(form.gauges->meter(i)->Value(), d.meter[i]);
+        EXPECT_EQ(form.gauges->meter(i)->model().SignalSettings().ValueUnit(), d.meterSettings[i].unit);
+        EXPECT_EQ(form.gauges->meter(i)->model().ScaleSettings.Steps, d.meterSettings[i].steps);
     }
-    EXPECT_EQ(form.MP->text().toStdString(), d.mapText);
-    EXPECT_EQ(form.MP->font().pixelSize(), d.mapFontSize);
-    EXPECT_EQ(form.ET->text().toStdString(), d.engineTemp);
-    EXPECT_EQ(form.INJPW->text().toStdString(), d.pulseWidth);
-    EXPECT_EQ(form.AT->text().toStdString(), d.airTemp);
-    EXPECT_EQ(form.KNOB->text().toStdString(), d.knob);
-    EXPECT_EQ(form.DTY->text().toStdString(), d.duty);
-    EXPECT_EQ(form.BATT->text().toStdString(), d.battery);
-    EXPECT_EQ(form.AFR->text().toStdString(), d.mixture);
-    EXPECT_EQ(form.Label7->text().toStdString(), d.softwareVersion);
-    EXPECT_EQ(form.AbLED1->Checked(), d.checkLight);
-    EXPECT_EQ(form.AbLED2->Checked(), form.core().chartLog.rules.on);
+    EXPECT_EQ(form.gauges->mapLabel->text().toStdString(), d.mapText);
+    EXPECT_EQ(form.gauges->mapLabel->font().pixelSize(), d.mapFontSize);
+    EXPECT_EQ(form.gauges->engineTempLabel->text().toStdString(), d.engineTemp);
+    EXPECT_EQ(form.gauges->pulseWidthLabel->text().toStdString(), d.pulseWidth);
+    EXPECT_EQ(form.gauges->airTempLabel->text().toStdString(), d.airTemp);
+    EXPECT_EQ(form.gauges->knobLabel->text().toStdString(), d.knob);
+    EXPECT_EQ(form.gauges->dutyLabel->text().toStdString(), d.duty);
+    EXPECT_EQ(form.gauges->batteryLabel->text().toStdString(), d.battery);
+    EXPECT_EQ(form.gauges->mixtureLabel->text().toStdString(), d.mixture);
+    EXPECT_EQ(form.gauges->softwareVersionLabel->text().toStdString(), d.softwareVersion);
+    EXPECT_EQ(form.gauges->checkLightLamp->Checked(), d.checkLight);
+    EXPECT_EQ(form.logChart->loggingLamp->Checked(), form.core().chartLog.rules.on);
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(form.panel(i)->text().toStdString(), d.panels[i].text);
-        const QColor c = form.panel(i)->palette().color(QPalette::Window);
+        EXPECT_EQ(form.gauges->panel(i)->text().toStdString(), d.panels[i].text);
+        const QColor c = form.gauges->panel(i)->palette().color(QPalette::Window);
         EXPECT_EQ(static_cast<uint32_t>(c.rgb() & 0xFFFFFF), d.panels[i].color);
     }
 }
@@ -56,12 +59,12 @@ TEST(GaugesWindow, ShowsEachDecodedRecord) {
     kvr::MemorySerialPort port;
     port.resetResults[0] = 1;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     form.resize(900, 680);
-    form.OpenCommport->click();
+    form.connectionBar->openPortButton->click();
     ASSERT_TRUE(form.core().session.portOpen);
     form.core().session.softwareVersion = 3100;
-    form.logselectItems[2]->setChecked(true);  // log on throttle
+    form.logChart->loggingSwitchItems[2]->setChecked(true);  // log on throttle
 
     kvrsim::SimulatorSettings settings;
     settings.setupEvery = 0;
@@ -73,25 +76,25 @@ TEST(GaugesWindow, ShowsEachDecodedRecord) {
     bool sawLogging = false;
     int decoded = 0;
     for (double t = 0; t < 40; t += 0.25) {
-        form.Timer1.stop();  // ticks are driven by hand here
-        form.Timer1Timer();
+        form.pollTimer.stop();  // ticks are driven by hand here
+        form.pollTick();
         sim.receive(port.takeWritten(), t);
         port.feed(sim.takeOutput());
         if (form.core().gauges.display.revision > 1) {
             ++decoded;
             expectWidgetsMatchModel(form);
-            sawLogging |= form.AbLED2->Checked();
+            sawLogging |= form.logChart->loggingLamp->Checked();
         }
     }
     EXPECT_GT(decoded, 100);
     EXPECT_TRUE(sawLogging) << "the pull opens the throttle past 20";
     EXPECT_TRUE(form.core().session.valuesLoaded);
-    EXPECT_FALSE(form.AbLED4->Checked());
+    EXPECT_FALSE(form.gauges->dataErrorLamp->Checked());
 
     if (const QByteArray dir = qgetenv("KVR_SCREENSHOT_DIR"); !dir.isEmpty()) {
-        form.PageControl1->setCurrentIndex(0);
+        form.pages->setCurrentIndex(0);
         form.grab().save(QString::fromLocal8Bit(dir) + "/gauges.png");
-        form.PageControl1->setCurrentIndex(2);
+        form.pages->setCurrentIndex(2);
         form.grab().save(QString::fromLocal8Bit(dir) + "/logtext.png");
     }
 }
@@ -99,17 +102,17 @@ TEST(GaugesWindow, ShowsEachDecodedRecord) {
 TEST(GaugesWindow, O2RecordsSwitchTheMixtureMeter) {
     kvr::MemorySerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     kvr::DashboardCore& core = form.core();
     core.session.valuesText = imageText();
     kvr::LiveFields f;
     f.afr = "0.8V";
     core.session.deliverRecord(kvr::sealLiveRecord(kvr::liveRecordBody(f)));
     form.applyDisplay();
-    EXPECT_EQ(form.Ab270Meter3->model().SignalSettings().ValueUnit(), "O2V");
-    EXPECT_FLOAT_EQ(form.Ab270Meter3->model().SignalSettings().ValueTo(), 1);
-    EXPECT_EQ(form.Ab270Meter3->model().ScaleSettings.ValueFormat, ".##");
-    EXPECT_EQ(form.Ab270Meter3->model().position(), 800);
+    EXPECT_EQ(form.gauges->mixtureMeter->model().SignalSettings().ValueUnit(), "O2V");
+    EXPECT_FLOAT_EQ(form.gauges->mixtureMeter->model().SignalSettings().ValueTo(), 1);
+    EXPECT_EQ(form.gauges->mixtureMeter->model().ScaleSettings.ValueFormat, ".##");
+    EXPECT_EQ(form.gauges->mixtureMeter->model().position(), 800);
     expectWidgetsMatchModel(form);
 }
 

@@ -12,9 +12,11 @@
 #include <fstream>
 
 #include "dashboard/link/ecu_lines.h"
-#include "dashboard/logging/log_files.h"
 #include "dashboard/link/memory_serial_port.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/logging/log_files.h"
+#include "dashboard/ui/gauges_tab.h"
+#include "dashboard/ui/log_chart_tab.h"
+#include "dashboard/ui/main_window.h"
 #include "default_values_image.h"
 #include "engine_model.h"
 #include "support/recording_dialogs.h"
@@ -88,12 +90,12 @@ TEST(KvrtoolDecode, AgreesWithTheWindowOnEveryField) {
     kvr::MemorySerialPort port;
     port.resetResults[0] = 1;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     port.reset(0, 8192, 8192);
     kvr::DashboardCore& core = form.core();
     core.session.portNumber = 0;
     core.session.portOpen = true;
-    form.logselectItems[2]->setChecked(true);
+    form.logChart->loggingSwitchItems[2]->setChecked(true);
     core.session.valuesSource = "ecu";
     core.session.valuesText = kvrsim::defaultValuesImage();
     core.fillSheets();
@@ -110,8 +112,8 @@ TEST(KvrtoolDecode, AgreesWithTheWindowOnEveryField) {
     for (const auto& line : lines) {
         const int before = decoded;
         port.feed(line + "\n");
-        form.Timer1.stop();
-        form.Timer1Timer();
+        form.pollTimer.stop();
+        form.pollTick();
         if (decoded == before) continue;
         ASSERT_LT(compared, objects.size());
         const QJsonObject o = QJsonDocument::fromJson(objects[compared++]).object();
@@ -122,26 +124,29 @@ TEST(KvrtoolDecode, AgreesWithTheWindowOnEveryField) {
         EXPECT_EQ(o["OutputFlags"].toInt(), core.gauges.values.outputs);
         EXPECT_DOUBLE_EQ(o["InjPulseMs"].toDouble(), core.gauges.values.pulseMs);
         for (int i = 0; i < 6; ++i) {
-            EXPECT_NEAR(o[QString("Ab270Meter%1").arg(i + 1)].toDouble(), form.meter(i)->Value(), 1e-5) << i;
+            EXPECT_NEAR(o[QString("Ab270Meter%1").arg(i + 1)].toDouble(), form.gauges->meter(i)->Value(),
+                        1e-5)
+                << i;
         }
-        EXPECT_EQ(o["Ab270Meter3Unit"].toString().toStdString(), form.Ab270Meter3->model().SignalSettings().ValueUnit());
-        EXPECT_EQ(o["MP"].toString(), form.MP->text());
-        EXPECT_EQ(o["MPFontSize"].toInt(), form.MP->font().pixelSize());
-        EXPECT_EQ(o["ET"].toString(), form.ET->text());
-        EXPECT_EQ(o["INJPW"].toString(), form.INJPW->text());
-        EXPECT_EQ(o["AT"].toString(), form.AT->text());
-        EXPECT_EQ(o["KNOB"].toString(), form.KNOB->text());
-        EXPECT_EQ(o["DTY"].toString(), form.DTY->text());
-        EXPECT_EQ(o["BATT"].toString(), form.BATT->text());
-        EXPECT_EQ(o["AFR"].toString(), form.AFR->text());
-        EXPECT_EQ(o["Label7"].toString(), form.Label7->text());
-        EXPECT_EQ(o["AbLED1"].toBool(), form.AbLED1->Checked());
-        EXPECT_EQ(o["AbLED2"].toBool(), form.AbLED2->Checked());
-        EXPECT_EQ(o["AbLED4"].toBool(), form.AbLED4->Checked());
+        EXPECT_EQ(o["Ab270Meter3Unit"].toString().toStdString(),
+                  form.gauges->mixtureMeter->model().SignalSettings().ValueUnit());
+        EXPECT_EQ(o["MP"].toString(), form.gauges->mapLabel->text());
+        EXPECT_EQ(o["MPFontSize"].toInt(), form.gauges->mapLabel->font().pixelSize());
+        EXPECT_EQ(o["ET"].toString(), form.gauges->engineTempLabel->text());
+        EXPECT_EQ(o["INJPW"].toString(), form.gauges->pulseWidthLabel->text());
+        EXPECT_EQ(o["AT"].toString(), form.gauges->airTempLabel->text());
+        EXPECT_EQ(o["KNOB"].toString(), form.gauges->knobLabel->text());
+        EXPECT_EQ(o["DTY"].toString(), form.gauges->dutyLabel->text());
+        EXPECT_EQ(o["BATT"].toString(), form.gauges->batteryLabel->text());
+        EXPECT_EQ(o["AFR"].toString(), form.gauges->mixtureLabel->text());
+        EXPECT_EQ(o["Label7"].toString(), form.gauges->softwareVersionLabel->text());
+        EXPECT_EQ(o["AbLED1"].toBool(), form.gauges->checkLightLamp->Checked());
+        EXPECT_EQ(o["AbLED2"].toBool(), form.logChart->loggingLamp->Checked());
+        EXPECT_EQ(o["AbLED4"].toBool(), form.gauges->dataErrorLamp->Checked());
         const char* panels[5] = {"FuelPump", "FastIdle", "RPMSW", "AuxIn", "RadFan"};
         for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(o[panels[i]].toObject()["text"].toString(), form.panel(i)->text());
-            EXPECT_EQ(o[panels[i]].toObject()["color"].toString(), colorOf(form.panel(i)));
+            EXPECT_EQ(o[panels[i]].toObject()["text"].toString(), form.gauges->panel(i)->text());
+            EXPECT_EQ(o[panels[i]].toObject()["color"].toString(), colorOf(form.gauges->panel(i)));
         }
         for (int i = 0; i < 8; ++i) {
             EXPECT_NEAR(o[QString("Channel%1").arg(i + 1)].toDouble(), core.gauges.values.channel[i], 1e-5) << i;

@@ -15,25 +15,25 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "dashboard/logging/cursor_readout.h"
 #include "dashboard/link/memory_serial_port.h"
+#include "dashboard/logging/cursor_readout.h"
+#include "dashboard/logging/trend_record.h"
 #include "dashboard/ui/log_chart_tab.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/main_window.h"
 #include "support/recording_dialogs.h"
 #include "widgets/ab_trend.h"
-#include "dashboard/logging/trend_record.h"
 
 namespace {
 
 struct Window {
     kvr::MemorySerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form{port, dialogs};
+    MainWindow form{port, dialogs};
 
     Window() {
         form.resize(900, 680);
         form.show();
-        form.PageControl1->setCurrentWidget(form.TabLogChart);
+        form.pages->setCurrentWidget(form.logChartTab);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
         QCoreApplication::processEvents();
     }
@@ -52,7 +52,7 @@ struct Window {
         for (int i = 0; i < samples; ++i) log().takeSample();
         stopRecording();
     }
-    TAbTrend& chart() { return *form.logChart->ABTrend1; }
+    TAbTrend& chart() { return *form.logChart->chart; }
     QPoint plotPoint(int column) { return chart().plotRect().topLeft() + QPoint(column, 40); }
 };
 
@@ -74,18 +74,20 @@ TEST(LogChartWindow, NewControlsFitTheirTextsAndCoverNothingAt900x680) {
     Window win;
     LogChartTab& tab = win.tab();
     TAbTrend& chart = win.chart();
-    const std::vector<QWidget*> added = {tab.TimeZoomIn, tab.TimeZoomOut, tab.TimeScaleLabel, tab.LiveButton,
-                                         tab.ReferenceLabel};
+    const std::vector<QWidget*> added = {tab.timeZoomInButton, tab.timeZoomOutButton, tab.timeScaleLabel,
+                                         tab.liveButton, tab.referenceReadout};
     const QRect chartRect = inWindow(&chart);
     const QRect plot = chart.plotRect().translated(chartRect.topLeft());
     const QRect caption = chart.captionRect().translated(chartRect.topLeft());
     ASSERT_FALSE(caption.isEmpty());
 
     // Each scale text in the label, each reference line as long as it gets.
-    for (int i = 0; i < kvr::timeScaleLevels() + 2; ++i) tab.TimeZoomOut->click();
-    EXPECT_EQ(tab.TimeScaleLabel->text(), QStringLiteral("1000 records/pixel"));
-    for (int i = 0; i < kvr::timeScaleLevels() + 2; ++i) tab.TimeZoomIn->click();
-    EXPECT_EQ(tab.TimeScaleLabel->text(), QStringLiteral("4 pixels/record"));
+    for (int i = 0; i < kvr::timeScaleLevels() + 2; ++i)
+        tab.timeZoomOutButton->click();
+    EXPECT_EQ(tab.timeScaleLabel->text(), QStringLiteral("1000 records/pixel"));
+    for (int i = 0; i < kvr::timeScaleLevels() + 2; ++i)
+        tab.timeZoomInButton->click();
+    EXPECT_EQ(tab.timeScaleLabel->text(), QStringLiteral("4 pixels/record"));
     QCoreApplication::processEvents();
 
     for (QWidget* w : added) {
@@ -95,29 +97,31 @@ TEST(LogChartWindow, NewControlsFitTheirTextsAndCoverNothingAt900x680) {
         EXPECT_TRUE(chartRect.contains(r)) << "inside the chart";
         EXPECT_FALSE(r.intersects(plot)) << "off the data";
         EXPECT_FALSE(r.intersects(caption)) << "clear of the caption";
-        EXPECT_LE(r.right(), win.form.TabLogChart->mapTo(&win.form, QPoint(win.form.TabLogChart->width(), 0)).x());
+        EXPECT_LE(r.right(),
+                  win.form.logChartTab->mapTo(&win.form, QPoint(win.form.logChartTab->width(), 0)).x());
         if (auto* b = qobject_cast<QPushButton*>(w)) {
             EXPECT_GE(b->width(), QFontMetrics(b->font()).horizontalAdvance(b->text()) + 8) << "text fits";
             EXPECT_GE(b->height(), QFontMetrics(b->font()).height()) << "text fits";
         }
-        for (QWidget* other : visibleControls(win.form.TabLogChart)) {
+        for (QWidget* other : visibleControls(win.form.logChartTab)) {
             if (other == w || other->isAncestorOf(w) || w->isAncestorOf(other) || other == &chart) continue;
             EXPECT_FALSE(r.intersects(inWindow(other)))
                 << "overlaps " << other->metaObject()->className() << " \"" << other->accessibleName().toStdString()
                 << "\"";
         }
     }
-    QFontMetrics scale(tab.TimeScaleLabel->font());
+    QFontMetrics scale(tab.timeScaleLabel->font());
     for (int level = 0; level < kvr::timeScaleLevels(); ++level)
         EXPECT_LE(scale.horizontalAdvance(QString::fromStdString(kvr::timeScaleAt(level).text())),
-                  tab.TimeScaleLabel->width());
+                  tab.timeScaleLabel->width());
 
     // The longest reference line in range: every difference across its
     // channel's widest range, over a full store's 8 h 20 min.
     const float across[8] = {-15000, -13, -157, -60, -64, -310, -15, -120};
     const float none[8] = {};
     const QString longest = QString::fromStdString(kvr::referenceReadout(across, 45658.0, none, 45658.35));
-    EXPECT_LE(QFontMetrics(tab.ReferenceLabel->font()).horizontalAdvance(longest), tab.ReferenceLabel->width())
+    EXPECT_LE(QFontMetrics(tab.referenceReadout->font()).horizontalAdvance(longest),
+              tab.referenceReadout->width())
         << longest.toStdString();
 }
 
@@ -131,18 +135,18 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
         const int64_t column = r.timeScale().columnOf(r.store().count() - 1 - r.firstShown());
         return column >= 0 && column <= r.plotColumns();
     };
-    ASSERT_TRUE(tab.LiveButton->isChecked()) << "following at start";
+    ASSERT_TRUE(tab.liveButton->isChecked()) << "following at start";
     ASSERT_TRUE(newestInView());
 
-    tab.Button9->click();  // "<<"
-    EXPECT_FALSE(tab.LiveButton->isChecked());
+    tab.moveBackButton->click();  // "<<"
+    EXPECT_FALSE(tab.liveButton->isChecked());
     const int parked = r.firstShown();
     win.record(1000);
     EXPECT_EQ(r.firstShown(), parked);
     EXPECT_FALSE(newestInView());
 
-    tab.LiveButton->click();
-    EXPECT_TRUE(tab.LiveButton->isChecked());
+    tab.liveButton->click();
+    EXPECT_TRUE(tab.liveButton->isChecked());
     EXPECT_TRUE(newestInView());
     EXPECT_TRUE(chart.hasFocus() || !QApplication::focusWidget()) << "the chart keeps the keys";
     win.startRecording();
@@ -151,13 +155,13 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
         ASSERT_TRUE(newestInView()) << i;
     }
     win.stopRecording();
-    tab.LiveButton->click();
-    EXPECT_TRUE(tab.LiveButton->isChecked()) << "a second press keeps following";
+    tab.liveButton->click();
+    EXPECT_TRUE(tab.liveButton->isChecked()) << "a second press keeps following";
 
     QTest::keyClick(&chart, Qt::Key_Left);
-    EXPECT_FALSE(tab.LiveButton->isChecked()) << "a key move shows in the button";
+    EXPECT_FALSE(tab.liveButton->isChecked()) << "a key move shows in the button";
     QTest::keyClick(&chart, Qt::Key_End);
-    EXPECT_TRUE(tab.LiveButton->isChecked());
+    EXPECT_TRUE(tab.liveButton->isChecked());
     EXPECT_TRUE(newestInView());
 }
 
@@ -181,41 +185,47 @@ TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {
     LogChartTab& tab = win.tab();
     ASSERT_EQ(win.form.core().chartLog.open(file), 0);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("Click the chart")) << "a hint until a reference is set";
+    EXPECT_TRUE(tab.referenceReadout->text().startsWith("Click the chart"))
+        << "a hint until a reference is set";
 
     // Right of the data before any record was read: the values the cursor
     // holds, and no time, which it has none of yet.
     QTest::mouseMove(&win.chart(), win.plotPoint(600));
-    EXPECT_TRUE(tab.Label5->text().endsWith(", DUTY= 0")) << tab.Label5->text().toStdString();
+    EXPECT_TRUE(tab.cursorReadout->text().endsWith(", DUTY= 0")) << tab.cursorReadout->text().toStdString();
 
     QTest::mouseMove(&win.chart(), win.plotPoint(50));
-    EXPECT_TRUE(tab.Label5->text().startsWith("RPM= 1500, MAP= ")) << tab.Label5->text().toStdString();
-    EXPECT_TRUE(tab.Label5->text().endsWith(", TIME= 12:00:05.000")) << tab.Label5->text().toStdString();
+    EXPECT_TRUE(tab.cursorReadout->text().startsWith("RPM= 1500, MAP= "))
+        << tab.cursorReadout->text().toStdString();
+    EXPECT_TRUE(tab.cursorReadout->text().endsWith(", TIME= 12:00:05.000"))
+        << tab.cursorReadout->text().toStdString();
 
     QTest::mouseClick(&win.chart(), Qt::LeftButton, Qt::NoModifier, win.plotPoint(50));
-    EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("REF= 12:00:05.000, dT= 0.000 s, dRPM= 0, dMAP= 0.00"))
-        << tab.ReferenceLabel->text().toStdString();
+    EXPECT_TRUE(
+        tab.referenceReadout->text().startsWith("REF= 12:00:05.000, dT= 0.000 s, dRPM= 0, dMAP= 0.00"))
+        << tab.referenceReadout->text().toStdString();
 
     QTest::mouseMove(&win.chart(), win.plotPoint(80));
-    EXPECT_TRUE(tab.Label5->text().endsWith(", TIME= 12:00:08.000"));
-    EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("REF= 12:00:05.000, dT= +3.000 s, dRPM= +300, dMAP= 0.00"))
-        << tab.ReferenceLabel->text().toStdString();
+    EXPECT_TRUE(tab.cursorReadout->text().endsWith(", TIME= 12:00:08.000"));
+    EXPECT_TRUE(
+        tab.referenceReadout->text().startsWith("REF= 12:00:05.000, dT= +3.000 s, dRPM= +300, dMAP= 0.00"))
+        << tab.referenceReadout->text().toStdString();
     QTest::mouseMove(&win.chart(), win.plotPoint(20));
-    EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("REF= 12:00:05.000, dT= -3.000 s, dRPM= -300"))
-        << tab.ReferenceLabel->text().toStdString();
+    EXPECT_TRUE(tab.referenceReadout->text().startsWith("REF= 12:00:05.000, dT= -3.000 s, dRPM= -300"))
+        << tab.referenceReadout->text().toStdString();
 
     // On a chart narrower than the line, the line is cut with "..." and
     // the whole of it is in the tool tip.
     win.chart().resize(420, win.chart().height());
     QTest::mouseMove(&win.chart(), win.plotPoint(21));
-    const QString full = tab.ReferenceLabel->toolTip();
+    const QString full = tab.referenceReadout->toolTip();
     EXPECT_TRUE(full.startsWith("REF= 12:00:05.000, dT= -2.900 s, dRPM= -290")) << full.toStdString();
-    EXPECT_TRUE(tab.ReferenceLabel->text().endsWith(QChar(0x2026))) << tab.ReferenceLabel->text().toStdString();
-    EXPECT_LE(tab.ReferenceLabel->fontMetrics().horizontalAdvance(tab.ReferenceLabel->text()),
-              tab.ReferenceLabel->width());
+    EXPECT_TRUE(tab.referenceReadout->text().endsWith(QChar(0x2026)))
+        << tab.referenceReadout->text().toStdString();
+    EXPECT_LE(tab.referenceReadout->fontMetrics().horizontalAdvance(tab.referenceReadout->text()),
+              tab.referenceReadout->width());
 
     QTest::keyClick(&win.chart(), Qt::Key_Escape);
-    EXPECT_TRUE(tab.ReferenceLabel->text().startsWith("Click the chart"));
+    EXPECT_TRUE(tab.referenceReadout->text().startsWith("Click the chart"));
     std::remove(file.c_str());
     ::rmdir(dir);
 }

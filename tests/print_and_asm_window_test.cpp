@@ -8,13 +8,15 @@
 #include <QTemporaryDir>
 
 #include "dashboard/link/memory_serial_port.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/main_window.h"
+#include "dashboard/ui/text_tabs.h"
+#include "dashboard/ui/window_menu.h"
 #include "default_values_image.h"
 #include "support/recording_dialogs.h"
 
 namespace {
 
-QStringList memoLines(const TForm1& form) { return form.Memo1->toPlainText().split('\n'); }
+QStringList memoLines(const MainWindow& form) { return form.textTabs->textLog->toPlainText().split('\n'); }
 
 class MenuWithImage : public ::testing::Test {
 protected:
@@ -26,14 +28,14 @@ protected:
     }
     kvr::MemorySerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form{port, dialogs};
+    MainWindow form{port, dialogs};
     QTemporaryDir dir;
 };
 
 TEST_F(MenuWithImage, PrintGoesToThePrinterWithTwoLogLines) {
     dialogs.printToPdf = dir.filePath("report.pdf");
     const int before = memoLines(form).size();
-    form.PrintValues1->trigger();
+    form.menus->printValuesAction->trigger();
     QFile pdf(dialogs.printToPdf);
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     const QByteArray bytes = pdf.readAll();
@@ -49,15 +51,15 @@ TEST_F(MenuWithImage, PrintGoesToThePrinterWithTwoLogLines) {
 
 TEST_F(MenuWithImage, CancelledPrintBeginsNoJob) {
     const int before = memoLines(form).size();
-    form.PrintValues1->trigger();
+    form.menus->printValuesAction->trigger();
     EXPECT_EQ(dialogs.printDialogs, 1);
     EXPECT_EQ(memoLines(form).size(), before);
 }
 
 TEST_F(MenuWithImage, AsmExportFillsTheUtilitiesTabAndSavesCrLfLines) {
     dialogs.fileAnswers = {dir.filePath("values.ASM")};
-    form.SaveAsm1->trigger();
-    const QStringList lines = form.Memo3->toPlainText().split('\n');
+    form.menus->saveAsmAction->trigger();
+    const QStringList lines = form.textTabs->asmListing->toPlainText().split('\n');
     ASSERT_EQ(lines.size(), 508);
     EXPECT_TRUE(lines[0].startsWith(";asm file generated from KVRDash "));
     EXPECT_TRUE(lines[0].contains('_')) << "the separators a fill sets";
@@ -71,16 +73,16 @@ TEST_F(MenuWithImage, AsmExportFillsTheUtilitiesTabAndSavesCrLfLines) {
 }
 
 TEST_F(MenuWithImage, CancelledAsmSaveKeepsTheListing) {
-    form.SaveAsm1->trigger();  // no answer: the dialog is cancelled
-    EXPECT_EQ(form.Memo3->toPlainText().split('\n').size(), 508);
+    form.menus->saveAsmAction->trigger();  // no answer: the dialog is cancelled
+    EXPECT_EQ(form.textTabs->asmListing->toPlainText().split('\n').size(), 508);
     EXPECT_EQ(dialogs.proposed.size(), 1);
 }
 
 TEST(MenuWithoutImage, AsmExportRefusesAShortImage) {
     kvr::MemorySerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
-    form.SaveAsm1->trigger();
+    MainWindow form(port, dialogs);
+    form.menus->saveAsmAction->trigger();
     EXPECT_TRUE(dialogs.proposed.isEmpty()) << "no save dialog";
     EXPECT_FALSE(memoLines(form).last().isEmpty());
 }

@@ -8,13 +8,15 @@
 #include <QTableWidget>
 
 #include "dashboard/link/memory_serial_port.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/connection_bar.h"
+#include "dashboard/ui/main_window.h"
+#include "dashboard/ui/text_tabs.h"
 #include "default_values_image.h"
 #include "support/recording_dialogs.h"
 
 namespace {
 
-void expectGridsMatch(TForm1& form) {
+void expectGridsMatch(MainWindow& form) {
     const kvr::SheetSet& model = form.core().sheets.sheets();
     int written = 0;
     for (int n = 1; n <= kvr::kSheetGridCount; ++n) {
@@ -36,32 +38,32 @@ TEST(SheetsWindow, ShowTheDecodeOfAFetchedImage) {
     kvr::MemorySerialPort port;
     port.resetResults[0] = 1;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
-    form.OpenCommport->click();
+    MainWindow form(port, dialogs);
+    form.connectionBar->openPortButton->click();
     ASSERT_TRUE(form.core().session.portOpen);
-    form.Timer1Timer();  // asks for the image
+    form.pollTick();  // asks for the image
     port.feed(kvrsim::defaultValuesImage() + "\n");
-    form.Timer1Timer();
+    form.pollTick();
     ASSERT_TRUE(form.core().session.valuesLoaded);
     expectGridsMatch(form);
     EXPECT_EQ(form.core().facts.softwareVersion, 3100);
     EXPECT_EQ(form.core().facts.cylinderCount, 4);
-    EXPECT_FALSE(form.Edit4->text().isEmpty()) << "a title is proposed";
+    EXPECT_FALSE(form.connectionBar->titleEdit->text().isEmpty()) << "a title is proposed";
     EXPECT_EQ(form.sheetGrids.grid(3)->columnWidth(0), 52);
 
     // "Fetch Values" empties the single cell under File Information.
-    form.FetchKVRVals->click();
+    form.connectionBar->fetchValuesButton->click();
     EXPECT_EQ(form.sheetGrids.grid(23)->item(0, 0)->text(), "");
 }
 
 TEST(SheetsWindow, HiddenButtonDecodesAgain) {
     kvr::MemorySerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     form.core().session.valuesText = kvrsim::defaultValuesImage();
-    form.Button1->click();
+    form.connectionBar->imageBytesButton->click();
     expectGridsMatch(form);
-    const QStringList memo = form.Memo1->toPlainText().split('\n');
+    const QStringList memo = form.textTabs->textLog->toPlainText().split('\n');
     EXPECT_TRUE(memo.contains("108"));
 }
 

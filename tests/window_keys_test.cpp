@@ -19,7 +19,11 @@
 #include <QTest>
 
 #include "dashboard/link/memory_serial_port.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/connection_bar.h"
+#include "dashboard/ui/gauges_tab.h"
+#include "dashboard/ui/main_window.h"
+#include "dashboard/ui/text_tabs.h"
+#include "dashboard/ui/window_menu.h"
 #include "support/recording_dialogs.h"
 #include "widgets/ab270_meter.h"
 #include "widgets/ab_led.h"
@@ -31,7 +35,7 @@ namespace {
 struct ShownWindow {
     kvr::MemorySerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form{port, dialogs};
+    MainWindow form{port, dialogs};
     ShownWindow() {
         form.show();
         form.activateWindow();
@@ -47,11 +51,13 @@ bool inMenus(const QMenuBar* bar, const QAction* action) {
 
 TEST(WindowKeys, MenuShortcutsAreShownAndWork) {
     ShownWindow w;
-    TForm1& form = w.form;
+    MainWindow& form = w.form;
     const std::pair<QAction*, QKeySequence> shown[] = {
-        {form.OpenLogFile1, QKeySequence("Ctrl+O")},  {form.SaveLogFile1, QKeySequence("Ctrl+S")},
-        {form.PrintValues1, QKeySequence("Ctrl+P")},  {form.Exite1, QKeySequence("Ctrl+Q")},
-        {form.FullScreenGauges1, QKeySequence("F11")},
+        {form.menus->openLogAction, QKeySequence("Ctrl+O")},
+        {form.menus->saveLogAction, QKeySequence("Ctrl+S")},
+        {form.menus->printValuesAction, QKeySequence("Ctrl+P")},
+        {form.menus->exitAction, QKeySequence("Ctrl+Q")},
+        {form.menus->fullScreenAction, QKeySequence("F11")},
     };
     for (const auto& [action, keys] : shown) {
         SCOPED_TRACE(action->text().toStdString());
@@ -71,41 +77,41 @@ TEST(WindowKeys, MenuShortcutsAreShownAndWork) {
 
 TEST(WindowKeys, F11ShowsTheGaugesAloneAndBack) {
     ShownWindow w;
-    TForm1& form = w.form;
-    form.PageControl1->setCurrentWidget(form.TabFuel);
-    const QRect page = form.PageControl1->geometry();
+    MainWindow& form = w.form;
+    form.pages->setCurrentWidget(form.fuelTab);
+    const QRect page = form.pages->geometry();
     ASSERT_EQ(page.width(), form.frameGeometry().width() - 30);
 
     QTest::keyClick(&form, Qt::Key_F11);
     EXPECT_TRUE(form.gaugesFullScreen());
-    EXPECT_TRUE(form.FullScreenGauges1->isChecked());
-    EXPECT_EQ(form.PageControl1->currentWidget(), form.TabGauges);
+    EXPECT_TRUE(form.menus->fullScreenAction->isChecked());
+    EXPECT_EQ(form.pages->currentWidget(), form.gaugesTab);
     EXPECT_FALSE(form.menuBar()->isVisible());
-    EXPECT_FALSE(form.PageControl1->tabBar()->isVisible());
-    EXPECT_FALSE(form.OpenCommport->isVisible());
-    EXPECT_EQ(form.PageControl1->geometry(), form.centralWidget()->rect()) << "the gauges take the whole window";
+    EXPECT_FALSE(form.pages->tabBar()->isVisible());
+    EXPECT_FALSE(form.connectionBar->openPortButton->isVisible());
+    EXPECT_EQ(form.pages->geometry(), form.centralWidget()->rect()) << "the gauges take the whole window";
     QApplication::processEvents();
     // The dials' block fills the page across or down, whatever the screen.
-    const QWidget* gauges = form.TabGauges;
-    const double across = double(form.Ab270Meter6->geometry().right() + 1) / gauges->width();
-    const double down = double(form.Ab270Meter6->geometry().bottom() + 1) / gauges->height();
+    const QWidget* gauges = form.gaugesTab;
+    const double across = double(form.gauges->knockMeter->geometry().right() + 1) / gauges->width();
+    const double down = double(form.gauges->knockMeter->geometry().bottom() + 1) / gauges->height();
     EXPECT_GT(std::max(across, down), 0.9) << across << " " << down;
 
     // F11 works with the menu bar out of sight, and Escape leaves too.
     QTest::keyClick(&form, Qt::Key_F11);
     EXPECT_FALSE(form.gaugesFullScreen());
     EXPECT_TRUE(form.menuBar()->isVisible());
-    EXPECT_TRUE(form.PageControl1->tabBar()->isVisible());
-    EXPECT_TRUE(form.OpenCommport->isVisible());
-    EXPECT_FALSE(form.Button1->isVisible()) << "hidden controls stay hidden";
-    EXPECT_EQ(form.PageControl1->geometry().topLeft(), page.topLeft());
-    EXPECT_EQ(form.PageControl1->width(), form.frameGeometry().width() - 30) << "the resize rules hold again";
+    EXPECT_TRUE(form.pages->tabBar()->isVisible());
+    EXPECT_TRUE(form.connectionBar->openPortButton->isVisible());
+    EXPECT_FALSE(form.connectionBar->imageBytesButton->isVisible()) << "hidden controls stay hidden";
+    EXPECT_EQ(form.pages->geometry().topLeft(), page.topLeft());
+    EXPECT_EQ(form.pages->width(), form.frameGeometry().width() - 30) << "the resize rules hold again";
 
-    form.FullScreenGauges1->trigger();
+    form.menus->fullScreenAction->trigger();
     EXPECT_TRUE(form.gaugesFullScreen());
     QTest::keyClick(&form, Qt::Key_Escape);
     EXPECT_FALSE(form.gaugesFullScreen());
-    EXPECT_FALSE(form.FullScreenGauges1->isChecked());
+    EXPECT_FALSE(form.menus->fullScreenAction->isChecked());
 }
 
 TEST(WindowKeys, EveryControlHasAnAccessibleName) {
@@ -137,8 +143,8 @@ TEST(WindowKeys, EveryControlHasAnAccessibleName) {
 TEST(WindowKeys, AssemblerListingInFixedPitch) {
     kvr::MemorySerialPort port;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
-    const QFontMetrics fm(form.Memo3->font());
+    MainWindow form(port, dialogs);
+    const QFontMetrics fm(form.textTabs->asmListing->font());
     EXPECT_EQ(fm.horizontalAdvance("iiiiiiii"), fm.horizontalAdvance("MMMMMMMM")) << "columns line up";
 }
 

@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "dashboard/link/memory_serial_port.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/connection_bar.h"
+#include "dashboard/ui/gauges_tab.h"
+#include "dashboard/ui/main_window.h"
 #include "default_values_image.h"
 #include "ecu_simulator.h"
 #include "support/recording_dialogs.h"
@@ -114,14 +116,14 @@ TEST_P(WindowTextFit, EveryTabShowsItsTextsWhole) {
     kvr::MemorySerialPort port;
     port.resetResults[0] = 1;
     RecordingDialogs dialogs;
-    TForm1 form(port, dialogs);
+    MainWindow form(port, dialogs);
     form.show();
     // The size asked for is the window's outer size where the minimum size
     // allows (the resize rules follow the outer size, frame included).
     const QSize frame = form.frameGeometry().size() - form.geometry().size();
     form.resize((GetParam() - frame).expandedTo(form.minimumSize()));
     QApplication::processEvents();
-    form.OpenCommport->click();
+    form.connectionBar->openPortButton->click();
     ASSERT_TRUE(form.core().session.portOpen);
 
     // An image, then a drive cycle's live records, so every sheet and label is filled.
@@ -129,24 +131,24 @@ TEST_P(WindowTextFit, EveryTabShowsItsTextsWhole) {
     settings.setupEvery = 0;
     kvrsim::EcuSimulator sim(kvrsim::defaultValuesImage(), kvrsim::EngineModel(kvrsim::EngineSettings{}), settings);
     for (double t = 0; t < 40; t += 0.25) {
-        form.Timer1.stop();
-        form.Timer1Timer();
+        form.pollTimer.stop();
+        form.pollTick();
         sim.receive(port.takeWritten(), t);
         port.feed(sim.takeOutput());
     }
     ASSERT_TRUE(form.core().session.valuesLoaded);
     ASSERT_GT(form.core().gauges.display.revision, 100u);
 
-    for (int i = 0; i < form.PageControl1->count(); ++i) {
-        form.PageControl1->setCurrentIndex(i);
+    for (int i = 0; i < form.pages->count(); ++i) {
+        form.pages->setCurrentIndex(i);
         QApplication::processEvents();
-        SCOPED_TRACE(form.PageControl1->tabText(i).toStdString());
-        const auto clipped = clippedTexts(form.PageControl1->widget(i));
+        SCOPED_TRACE(form.pages->tabText(i).toStdString());
+        const auto clipped = clippedTexts(form.pages->widget(i));
         EXPECT_TRUE(clipped.empty()) << joined(clipped);
     }
     // The option panels switch between " ON" and " OFF": both must fit.
     for (int i = 0; i < 5; ++i) {
-        QLabel* panel = form.panel(i);
+        QLabel* panel = form.gauges->panel(i);
         const QString name = panel->text().section(' ', 0, -2);
         std::vector<std::string> clipped;
         for (const char* state : {" ON", " OFF"}) checkLabel(panel, name + state, clipped);

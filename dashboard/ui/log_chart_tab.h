@@ -1,12 +1,13 @@
-// The "Log Chart" tab: the trend recorder ABTrend1 with its channel set,
-// scale channels and panels, legend boxes, zoom, move and erase buttons, the
-// logging trigger and the cursor read-out line; in the chart's caption row
-// the time zoom and the "Live" button, and under its time labels the line
-// that compares the cursor with the reference cursor.
+// The "Log Chart" tab: the chart log's view. The trend chart with its channel
+// set, scale channels and panels, legend boxes, zoom, move and erase buttons,
+// the logging trigger and the cursor read-out line; in the chart's caption
+// row the time zoom and the "Live" button, and under its time labels the
+// line that compares the cursor with the reference cursor.
 #pragma once
 
 #include <QObject>
 
+#include "dashboard/display/window_layout.h"
 #include "dashboard/logging/trend_store.h"
 
 class QCheckBox;
@@ -33,35 +34,36 @@ public:
     // Shows the chart log's state: channel ranges as they were requested,
     // the logging switch, and the LOGGING lamp.
     void apply();
+    // The chart, its right scale and the read-out follow the window's size.
+    void fitToWindow(const kvr::ResizeLayout& r);
 
-    TAbTrend* ABTrend1;
-    QSpinBox* SpinEdit4;  // left scale channel
-    QLabel* Panel28;
-    QLineEdit* Edit3;
-    QSpinBox* SpinEdit3;  // right scale channel
-    QLabel* Panel27;
-    QLineEdit* Edit2;
-    QPushButton* Button3;  // zoom in
-    QPushButton* Button7;  // zoom out
-    QPushButton* Button9;  // <<
-    QPushButton* Button8;  // >>
-    QPushButton* Button5;  // erase
-    QPushButton* Button6;  // open log file
-    QPushButton* SAVELOGFILE;
-    QLabel* Label5;        // cursor read-out
-    QPushButton* TimeZoomIn;
-    QPushButton* TimeZoomOut;
-    QLabel* TimeScaleLabel;
-    QPushButton* LiveButton;  // checked while the chart follows the newest record
-    QLabel* ReferenceLabel;   // the differences from the reference cursor
-    QGroupBox* GroupBox2;  // legend
-    QCheckBox* legend[8];
-    QGroupBox* logselectbutton;
-    QRadioButton* logselectItems[4];
-    QSpinBox* SpinEdit1;
-    QSpinBox* SpinEdit2;
-    TAbLED* AbLED2;
-
+    TAbTrend* chart;
+    QSpinBox* leftScaleChannel;
+    QLabel* leftScalePanel;
+    QLineEdit* leftScaleName;  // hidden: the panel's caption carries its text
+    QSpinBox* rightScaleChannel;
+    QLabel* rightScalePanel;
+    QLineEdit* rightScaleName;  // hidden, as the left one
+    QPushButton* zoomInButton;
+    QPushButton* zoomOutButton;
+    QPushButton* moveBackButton;     // <<
+    QPushButton* moveForwardButton;  // >>
+    QPushButton* eraseButton;
+    QPushButton* openLogButton;
+    QPushButton* saveLogButton;
+    QLabel* cursorReadout;
+    QPushButton* timeZoomInButton;
+    QPushButton* timeZoomOutButton;
+    QLabel* timeScaleLabel;
+    QPushButton* liveButton;   // checked while the chart follows the newest record
+    QLabel* referenceReadout;  // the differences from the reference cursor
+    QGroupBox* legendBox;
+    QCheckBox* legendChecks[8];  // show and hide channels 1..8
+    QGroupBox* loggingSwitch;    // "Log Chart Enable": Stop, Go, TP >, RPM >
+    QRadioButton* loggingSwitchItems[4];
+    QSpinBox* throttleThresholdEdit;
+    QSpinBox* rpmThresholdEdit;
+    TAbLED* loggingLamp;
 
 signals:
     void eraseClicked();
@@ -69,10 +71,20 @@ signals:
     void saveClicked();
 
 private:
-    void GOSUB_LOGCHART_COLORS();
+    void buildTrigger(QWidget* page);
+    void buildScaleRow(QWidget* page);
+    void connectScaleRow();
+    void buildChart(QWidget* page);
+    QWidget* buildTimeZoomBar(QWidget* page);
+    QWidget* buildLiveBar(QWidget* page);
+    void buildReferenceReadout();
+    void connectChartBars();
+    void buildLegend(QWidget* page);
+    void nameControls();
+    void colourScalePanels();
     // The chart log samples on the recording clock while it records.
     void followRecording(bool on);
-    void ABTrend1NewCursorPos();
+    void showCursorValues();
     void showReference();
     void showTimeScale();
 

@@ -6,7 +6,7 @@
 
 #include "dashboard/link/serial_port.h"
 #include "dashboard/ui/dialogs.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/main_window.h"
 #include "kvr_version.h"
 
 namespace {
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName("kvrdash");
     kvr::TolkSerialPort port;
     QtDialogs dialogs;
-    TForm1 form(port, dialogs);
-    form.show();
+    MainWindow window(port, dialogs);
+    window.show();
     return QApplication::exec();
 }

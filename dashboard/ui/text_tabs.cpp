@@ -1,0 +1,127 @@
+#include "dashboard/ui/text_tabs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QTextCursor>
+#include <utility>
+
+#include "dashboard/dashboard_core.h"
+#include "dashboard/ui/placed_controls.h"
+#include "dashboard/ui/qt_strings.h"
+
+namespace {
+constexpr int kNotesMaxLength = 600;
+}
+
+TextTabs::TextTabs(QWidget* logTextTab, QWidget* notesTab, QWidget* utilitiesTab, kvr::DashboardCore& core)
+    : QObject(logTextTab) {
+    buildLogText(logTextTab, core);
+    buildNotes(notesTab);
+    buildUtilities(utilitiesTab);
+    nameControls();
+}
+
+void TextTabs::buildLogText(QWidget* t, kvr::DashboardCore& core) {
+    savedFileEdit = new QLineEdit(t);
+    savedFileEdit->setGeometry(8, 8, 300, 22);
+    echoLinesCheck = new QCheckBox("Enable KVR Text Logging", t);
+    echoLinesCheck->move(320, 10);
+    echoLinesCheck->adjustSize();
+    copyLogButton = placedButton(t, "Copy Text to Clipboard", 520, 6, 160, 25);
+    clearLogButton = placedButton(t, "Clear Text Window", 690, 6, 140, 25);
+    textLog = new QPlainTextEdit(t);
+    textLog->setGeometry(8, 40, kvr::kDesignWidth - 50, kvr::kDesignHeight - 230);
+    textLog->setReadOnly(true);
+    textLog->setMaximumBlockCount(0);  // keeps every line
+    textLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    textLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    connect(echoLinesCheck, &QCheckBox::toggled, this, [&core](bool on) { core.session.echoLines = on; });
+    connect(clearLogButton, &QPushButton::clicked, textLog, &QPlainTextEdit::clear);
+    connect(copyLogButton, &QPushButton::clicked, this, [this] {
+        textLog->selectAll();
+        QApplication::clipboard()->setText(textLog->toPlainText());
+    });
+}
+
+void TextTabs::buildNotes(QWidget* t) {
+    notesEdit = new QPlainTextEdit(t);
+    notesEdit->setGeometry(8, 8, kvr::kDesignWidth - 50, kvr::kDesignHeight - 190);
+    connect(notesEdit, &QPlainTextEdit::textChanged, this, [this] {
+        const QString text = notesEdit->toPlainText();
+        if (text.size() <= kNotesMaxLength) return;
+        const QSignalBlocker quiet(notesEdit);
+        notesEdit->setPlainText(text.left(kNotesMaxLength));
+        notesEdit->moveCursor(QTextCursor::End);
+    });
+}
+
+void TextTabs::buildUtilities(QWidget* t) {
+    asmListing = new QPlainTextEdit(t);
+    asmListing->setGeometry(8, 40, kvr::kDesignWidth - 50, kvr::kDesignHeight - 230);
+    asmListing->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The listing's columns line up only in a fixed-pitch font.
+    asmListing->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    copyListingButton = placedButton(t, "Copy text to Clipboard", 8, 6, 170, 25);
+    connect(copyListingButton, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(asmListing->toPlainText()); });
+}
+
+void TextTabs::nameControls() {
+    // The names "Form1"'s controls had, so anything that looks one up by it still finds it.
+    savedFileEdit->setObjectName("Edit1");
+    echoLinesCheck->setObjectName("LogToMemo");
+    copyLogButton->setObjectName("Button4");
+    clearLogButton->setObjectName("ClearMemo");
+    textLog->setObjectName("Memo1");
+    notesEdit->setObjectName("Memo2");
+    asmListing->setObjectName("Memo3");
+    copyListingButton->setObjectName("Button10");
+    // Names for the controls whose text does not say what they are.
+    savedFileEdit->setAccessibleName("Saved file");
+    textLog->setAccessibleName("Text log");
+    notesEdit->setAccessibleName("Notes");
+    asmListing->setAccessibleName("Assembler listing");
+}
+
+void TextTabs::appendToLog(std::vector<std::string>& lines) {
+    for (const auto& line : lines) textLog->appendPlainText(latin1(line));
+    lines.clear();
+}
+
+std::vector<std::string> TextTabs::notes() const {
+    std::vector<std::string> lines;
+    const QString text = notesEdit->toPlainText();
+    if (text.isEmpty()) return lines;
+    for (const QString& line : text.split('\n')) lines.push_back(line.toLatin1().toStdString());
+    return lines;
+}
+
+void TextTabs::setNotes(const std::vector<std::string>& lines) {
+    QStringList texts;
+    for (const auto& line : lines) texts << latin1(line);
+    notesEdit->setPlainText(texts.join('\n').left(kNotesMaxLength));
+}
+
+void TextTabs::clearNotes() { notesEdit->clear(); }
+
+void TextTabs::showSavedFile(const std::string& text) { savedFileEdit->setText(latin1(text)); }
+
+void TextTabs::showAsmListing(const std::vector<std::string>& lines) {
+    asmListing->clear();
+    QStringList texts;
+    for (const auto& line : lines) texts << latin1(line);
+    asmListing->setPlainText(texts.join('\n'));
+}
+
+void TextTabs::fitToWindow(const kvr::ResizeLayout& r) {
+    QRect memo = textLog->geometry();
+    if (r.memo1Width) memo.setWidth(*r.memo1Width);
+    if (r.memo1Height) memo.setHeight(*r.memo1Height);
+    textLog->setGeometry(memo);
+}

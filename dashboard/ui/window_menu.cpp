@@ -1,0 +1,35 @@
+#include "dashboard/ui/window_menu.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+WindowMenu::WindowMenu(QMainWindow* window) : QObject(window) {
+    QMenuBar* bar = window->menuBar();
+    QMenu* file = bar->addMenu("&File");
+    openLogAction = file->addAction("&Open Log File");
+    saveLogAction = file->addAction("&Save Log File");
+    printValuesAction = file->addAction("Print KVR ecu Values");
+    saveAsmAction = file->addAction("Save to &ASM file");
+    exitAction = file->addAction("E&xit");
+    openLogAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    saveLogAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    printValuesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QMenu* comPort = bar->addMenu("&ComPort");
+    rescanPortsAction = comPort->addAction("Rescan Com ports");
+    QMenu* view = bar->addMenu("&View");
+    fullScreenAction = view->addAction("&Full Screen Gauges");
+    fullScreenAction->setCheckable(true);
+    fullScreenAction->setShortcut(QKeySequence(Qt::Key_F11));
+    window->addActions({openLogAction, saveLogAction, printValuesAction, exitAction, fullScreenAction});
+    // The names "Form1"'s menu items had, so anything that looks one up by it still finds it.
+    openLogAction->setObjectName("OpenLogFile1");
+    saveLogAction->setObjectName("SaveLogFile1");
+    printValuesAction->setObjectName("PrintValues1");
+    saveAsmAction->setObjectName("SaveAsm1");
+    exitAction->setObjectName("Exite1");
+    rescanPortsAction->setObjectName("Rescancomports1");
+    fullScreenAction->setObjectName("FullScreenGauges1");
+}

@@ -1,0 +1,35 @@
+#include "dashboard/ui/window_prompts.h"
+
+#include <QStringList>
+#include <utility>
+
+#include "dashboard/ui/dialogs.h"
+#include "dashboard/ui/qt_strings.h"
+
+WindowPrompts::WindowPrompts(QWidget& window, Dialogs& dialogs, std::function<void()> showOutputs)
+    : window_(window), dialogs_(dialogs), showOutputs_(std::move(showOutputs)) {}
+
+std::optional<std::string> WindowPrompts::saveFileName(const std::string& proposed, const std::string& ext) {
+    const auto name =
+        dialogs_.saveFileName(&window_, fromFileName(proposed), QString::fromStdString(ext), {});
+    if (!name) return std::nullopt;
+    return toFileName(*name);
+}
+
+std::optional<std::string> WindowPrompts::openFileName(const std::string& preset) {
+    const auto name = dialogs_.openFileName(&window_, QString::fromStdString(preset));
+    if (!name) return std::nullopt;
+    return toFileName(*name);
+}
+
+void WindowPrompts::information(const std::string& text) {
+    showOutputs_();
+    dialogs_.information(&window_, latin1(text));
+}
+
+int WindowPrompts::choose(const std::string& text, const std::vector<std::string>& buttons) {
+    showOutputs_();
+    QStringList captions;
+    for (const auto& b : buttons) captions << QString::fromStdString(b);
+    return dialogs_.choose(&window_, QString::fromStdString(text), captions);
+}
