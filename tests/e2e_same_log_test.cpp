@@ -13,7 +13,7 @@
 
 #include "dashboard/link/ecu_lines.h"
 #include "dashboard/link/serial_port.h"
-#include "dashboard/ui/tform1.h"
+#include "dashboard/ui/main_window.h"
 #include "support/port_environment.h"
 #include "support/private_state.h"
 #include "support/recording_dialogs.h"
@@ -85,7 +85,7 @@ TEST(SameLog, TheWindowAndKvrtoolLogKeepTheSameSamplesOfOneReplay) {
         PortEnvironment env({{40, sim.device()}});
         kvr::TolkSerialPort port;
         RecordingDialogs dialogs;
-        TForm1 window(port, dialogs);
+        MainWindow window(port, dialogs);
         QRadioButton* go = withText<QRadioButton>(window, "Go");
         QPushButton* open = withText<QPushButton>(window, "Open Com Port");
         ASSERT_TRUE(go && open);
