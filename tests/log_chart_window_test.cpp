@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "dashboard/ui/log_chart_tab.h"
 #include "dashboard/ui/main_window.h"
 #include "support/recording_dialogs.h"
+#include "widgets/ab_led.h"
 #include "widgets/ab_trend.h"
 
 namespace {
@@ -226,6 +228,52 @@ TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {
 
     QTest::keyClick(&win.chart(), Qt::Key_Escape);
     EXPECT_TRUE(tab.referenceReadout->text().startsWith("Click the chart"));
+    std::remove(file.c_str());
+    ::rmdir(dir);
+}
+
+// A log opened while the chart records is shown for viewing: recording
+// stops, the logging switch shows Stop, and switching logging on again
+// starts a new log instead of appending to the opened one.
+TEST(LogChartWindow, OpeningALogWhileRecordingShowsItAndGoStartsANewLog) {
+    Window win;
+    char dir[] = "/tmp/kvr-openview-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string file = std::string(dir) + "/old.KVL";
+    {
+        std::ofstream out(file, std::ios::binary);
+        for (int i = 0; i < 30; ++i) {
+            kvr::TrendRecord rec;
+            rec.time = 45658.5 + i * 0.1 / 86400;
+            unsigned char bytes[kvr::kTrendRecordBytes];
+            kvr::encodeTrendRecord(rec, bytes);
+            out.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+        }
+    }
+    win.tab().loggingSwitchItems[kvr::kLogGo]->click();
+    win.log().onLinkChange(kvr::LinkChange{kvr::LinkState::Waiting, kvr::LinkState::Live, 0, 0});
+    win.log().onRecord(kvr::LiveRecord{});
+    ASSERT_TRUE(win.log().recording());
+    for (int i = 0; i < 20; ++i) win.log().takeSample();
+
+    win.dialogs.choices = {1};  // the 20 unsaved records: Discard
+    win.dialogs.fileAnswers = {QString::fromStdString(file)};
+    win.tab().openLogButton->click();
+    EXPECT_EQ(win.dialogs.questions.size(), 1);
+    EXPECT_EQ(win.log().store().count(), 30) << "the opened log alone";
+    EXPECT_FALSE(win.log().recording());
+    EXPECT_TRUE(win.tab().loggingSwitchItems[kvr::kLogStop]->isChecked());
+    EXPECT_FALSE(win.tab().loggingLamp->Checked());
+    win.log().onRecord(kvr::LiveRecord{});
+    EXPECT_FALSE(win.log().takeSample()) << "live data goes nowhere while a log is viewed";
+    EXPECT_EQ(win.chart().recorder().store().count(), 30);
+
+    win.tab().loggingSwitchItems[kvr::kLogGo]->click();
+    win.log().onRecord(kvr::LiveRecord{});
+    EXPECT_TRUE(win.log().recording());
+    EXPECT_TRUE(win.log().takeSample());
+    EXPECT_EQ(win.log().store().count(), 1) << "a new log";
+    EXPECT_EQ(win.chart().recorder().store().count(), 1) << "the chart shows it";
     std::remove(file.c_str());
     ::rmdir(dir);
 }
