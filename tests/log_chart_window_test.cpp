@@ -58,6 +58,20 @@ struct Window {
     QPoint plotPoint(int column) { return chart().plotRect().topLeft() + QPoint(column, 40); }
 };
 
+// A log chart file of `records` records a tenth of a second apart from
+// 12:00:00.000, RPM rising by 10 a record, the other channels at 500.
+void writeChartFile(const std::string& file, int records) {
+    std::ofstream out(file, std::ios::binary);
+    for (int i = 0; i < records; ++i) {
+        kvr::TrendRecord rec;
+        rec.time = 45658.5 + i * 0.1 / 86400;
+        rec.digits = {static_cast<uint16_t>(1000 + 10 * i), 500, 500, 500, 500, 500, 500, 500};
+        unsigned char bytes[kvr::kTrendRecordBytes];
+        kvr::encodeTrendRecord(rec, bytes);
+        out.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+    }
+}
+
 // The window-relative rectangle of a widget.
 QRect inWindow(const QWidget* w) { return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size()); }
 
@@ -171,18 +185,8 @@ TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {
     char dir[] = "/tmp/kvr-chart-window-XXXXXX";
     ASSERT_NE(::mkdtemp(dir), nullptr);
     const std::string file = std::string(dir) + "/run.KVL";
-    {
-        // Records a tenth of a second apart from 12:00:00.000, RPM rising by 10 a record.
-        std::ofstream out(file, std::ios::binary);
-        for (int i = 0; i < 400; ++i) {
-            kvr::TrendRecord rec;
-            rec.time = 45658.5 + i * 0.1 / 86400;
-            rec.digits = {static_cast<uint16_t>(1000 + 10 * i), 500, 500, 500, 500, 500, 500, 500};
-            unsigned char bytes[kvr::kTrendRecordBytes];
-            kvr::encodeTrendRecord(rec, bytes);
-            out.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
-        }
-    }
+    // Records a tenth of a second apart from 12:00:00.000, RPM rising by 10 a record.
+    writeChartFile(file, 400);
     Window win;
     LogChartTab& tab = win.tab();
     ASSERT_EQ(win.form.core().chartLog.open(file), 0);
@@ -240,16 +244,7 @@ TEST(LogChartWindow, OpeningALogWhileRecordingShowsItAndGoStartsANewLog) {
     char dir[] = "/tmp/kvr-openview-XXXXXX";
     ASSERT_NE(::mkdtemp(dir), nullptr);
     const std::string file = std::string(dir) + "/old.KVL";
-    {
-        std::ofstream out(file, std::ios::binary);
-        for (int i = 0; i < 30; ++i) {
-            kvr::TrendRecord rec;
-            rec.time = 45658.5 + i * 0.1 / 86400;
-            unsigned char bytes[kvr::kTrendRecordBytes];
-            kvr::encodeTrendRecord(rec, bytes);
-            out.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
-        }
-    }
+    writeChartFile(file, 30);
     win.tab().loggingSwitchItems[kvr::kLogGo]->click();
     win.log().onLinkChange(kvr::LinkChange{kvr::LinkState::Waiting, kvr::LinkState::Live, 0, 0});
     win.log().onRecord(kvr::LiveRecord{});
