@@ -251,10 +251,12 @@ TEST(LogChartWindow, OpeningALogWhileRecordingShowsItAndGoStartsANewLog) {
     ASSERT_TRUE(win.log().recording());
     for (int i = 0; i < 20; ++i) win.log().takeSample();
 
-    win.dialogs.choices = {1};  // the 20 unsaved records: Discard
+    win.dialogs.questions.clear();  // an offer of a log an earlier test left is not this test's
+    win.dialogs.choices = {1};      // the 20 unsaved records: Discard
     win.dialogs.fileAnswers = {QString::fromStdString(file)};
     win.tab().openLogButton->click();
-    EXPECT_EQ(win.dialogs.questions.size(), 1);
+    ASSERT_EQ(win.dialogs.questions.size(), 1);
+    EXPECT_TRUE(win.dialogs.questions[0].contains("20 records")) << win.dialogs.questions[0].toStdString();
     EXPECT_EQ(win.log().store().count(), 30) << "the opened log alone";
     EXPECT_FALSE(win.log().recording());
     EXPECT_TRUE(win.tab().loggingSwitchItems[kvr::kLogStop]->isChecked());
