@@ -63,11 +63,12 @@ QLabel* optionPanel(GaugesPage* page, const QString& caption, int x, int y) {
 
 }  // namespace
 
-GaugesTab::GaugesTab(GaugesPage* page, const kvr::LiveDisplay& initial) : QObject(page), page_(page) {
+GaugesTab::GaugesTab(GaugesPage* page, const kvr::LiveDisplay& model)
+    : QObject(page), page_(page), model_(model) {
     // Every control goes on the page through place(), which scales its design
     // geometry (and font) with the page.
-    buildMeters(initial);
-    buildLabels(initial);
+    buildMeters(model);
+    buildLabels(model);
     buildPanels();
     buildLamps();
     staleOverlay = new StaleOverlay(page);

@@ -1,7 +1,9 @@
 // The Gauges tab: six dial meters, the MAP and mixture texts, the value
 // labels, the output panels, the check light, the receive lamps and queue
 // gauge, all placed on a GaugesPage so they scale with the window; over them
-// the veil that marks stale values. It shows the gauges' display model.
+// the veil that marks stale values. It shows the gauges' display model, and
+// is a sink of the session: each live record moves the meters at once, after
+// the model has taken it.
 #pragma once
 
 #include <QObject>
@@ -12,6 +14,7 @@
 
 #include "dashboard/display/live_display.h"
 #include "dashboard/link/link_state.h"
+#include "dashboard/session/record_sink.h"
 
 class GaugesPage;
 class QLabel;
@@ -20,11 +23,14 @@ class TAb270Meter;
 class TAbLED;
 class TGauge;
 
-class GaugesTab : public QObject {
+class GaugesTab : public QObject, public kvr::RecordSink {
     Q_OBJECT
 public:
-    // Builds the controls on `page`, showing `initial` (the model's start values).
-    GaugesTab(GaugesPage* page, const kvr::LiveDisplay& initial);
+    // Builds the controls on `page`, showing `model` (the gauges' display
+    // model, which it goes on showing).
+    GaugesTab(GaugesPage* page, const kvr::LiveDisplay& model);
+    // A record reached the model: the meters and labels follow it.
+    void onRecord(const kvr::LiveRecord&) override { show(model_); }
 
     // Shows the model: false when its revision was shown already.
     bool show(const kvr::LiveDisplay& d);
@@ -78,6 +84,7 @@ private:
     void setText(QLabel* label, const std::string& text);
 
     GaugesPage* page_;
+    const kvr::LiveDisplay& model_;
     uint64_t revisionShown_ = ~0ull;
     kvr::MeterSettings meterSettingsShown_[6];
     uint32_t panelColorShown_[5] = {};

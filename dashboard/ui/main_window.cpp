@@ -71,7 +71,10 @@ MainWindow::MainWindow(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
 }
 
 // The pages go first, while the core they show is still there.
-MainWindow::~MainWindow() { delete centralWidget(); }
+MainWindow::~MainWindow() {
+    core_.session.removeSink(*gauges);
+    delete centralWidget();
+}
 
 void MainWindow::buildPages(QWidget* central) {
     pages = new QTabWidget(central);
@@ -94,6 +97,8 @@ void MainWindow::buildPages(QWidget* central) {
     for (const auto& [tab, caption] : tabs) pages->addTab(tab, caption);
     pages->setCurrentWidget(gaugesTab);
     gauges = new GaugesTab(gaugesPage, core_.gauges.display);
+    // After the gauges' model, which the core registered first.
+    core_.session.addSink(*gauges);
     logChart = new LogChartTab(logChartTab, core_);
     textTabs = new TextTabs(logTextTab, notesTab, utilitiesTab, core_);
     sheetGrids.build(fuelTab, ignitionTab, optionsTab, airTempTab);
