@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "dashboard/ecu_lines.h"
+#include "dashboard/link/ecu_lines.h"
 
 namespace kvrsim {
 

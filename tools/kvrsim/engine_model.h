@@ -4,7 +4,7 @@
 // width, outputs, temperatures warming up).
 #pragma once
 
-#include "dashboard/ecu_lines.h"
+#include "dashboard/link/ecu_lines.h"
 
 namespace kvrsim {
 
