@@ -8,6 +8,9 @@ namespace kvrsim {
 namespace {
 
 constexpr double kCycle = 40.0;  // seconds of one drive cycle
+// The sweep: from its low to its high speed and back in one period.
+constexpr double kSweepPeriod = 8.0;
+constexpr double kSweepLowRpm = 900, kSweepHighRpm = 6100;
 
 std::string real(double v, int width, int decimals) {
     char buf[32];
@@ -34,20 +37,53 @@ double throttleShape(double t) {
 
 }  // namespace
 
-double EngineModel::throttleAt(double t) const { return std::clamp(throttleShape(t), 0.0, 63.0); }
+bool parseDrive(const std::string& name, Drive& drive) {
+    if (name == "cycle") {
+        drive = Drive::Cycle;
+    } else if (name == "sweep") {
+        drive = Drive::Sweep;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+double EngineModel::sweepPosition(double t) {
+    // A triangle rather than a sine: the needles move as fast at the ends of
+    // the sweep as in its middle, so no gauge rests on any record.
+    const double c = std::fmod(t, kSweepPeriod) / kSweepPeriod;
+    return c < 0.5 ? 2 * c : 2 - 2 * c;
+}
+
+double EngineModel::throttleAt(double t) const {
+    if (settings_.drive == Drive::Sweep) return 2 + 61 * sweepPosition(t);
+    return std::clamp(throttleShape(t), 0.0, 63.0);
+}
 
 double EngineModel::rpmAt(double t) const {
     if (settings_.stalled) return 0;
+    if (settings_.drive == Drive::Sweep) {
+        return kSweepLowRpm + (kSweepHighRpm - kSweepLowRpm) * sweepPosition(t);
+    }
     // Speed follows the throttle with a lag, and wanders a little at idle.
     const double lagged = throttleAt(std::max(0.0, t - 0.8));
     return 850 + lagged * 95 + 25 * std::sin(t * 3.1);
+}
+
+unsigned EngineModel::knockAt(double t) const {
+    const double load = throttleAt(t) / 63.0;
+    // The sweep runs on the edge of knock: the count follows load (0 to 5),
+    // so the knock meter rises and falls with the others. The cycle knocks
+    // now and then on the pull.
+    if (settings_.drive == Drive::Sweep) return static_cast<unsigned>(std::lround(load * 5));
+    return load > 0.9 ? static_cast<unsigned>(std::fmod(t * 7, 4)) : 0;
 }
 
 double EngineModel::advanceAt(double t) const {
     if (settings_.stalled) return 0;
     const double c = std::fmod(t, kCycle);
     // Lift-off: the ECU retards the spark past top dead centre for a moment.
-    if (c >= 34 && c < 35.5) return -2;
+    if (settings_.drive == Drive::Cycle && c >= 34 && c < 35.5) return -2;
     const double rpm = rpmAt(t);
     const double load = throttleAt(t) / 63.0;
     // Advance climbs with speed from 10 degrees at idle and is taken back on boost.
@@ -55,8 +91,7 @@ double EngineModel::advanceAt(double t) const {
     const double boost = std::max(0.0, (load - 0.55) / 0.45);
     double advance = bySpeed - 14 * boost;
     // Knock retard: 3 degrees per knock count the record reports.
-    if (load > 0.9) advance -= 3 * std::floor(std::fmod(t * 7, 4));
-    return advance;
+    return advance - 3.0 * knockAt(t);
 }
 
 kvr::LiveFields EngineModel::at(double t) const {
@@ -70,7 +105,7 @@ kvr::LiveFields EngineModel::at(double t) const {
     f.map = real(map, 5, 1);
     f.running = settings_.stalled ? 0 : static_cast<int>(rpm / 100);
 
-    f.knock = load > 0.9 ? static_cast<unsigned>(std::fmod(t * 7, 4)) : 0;
+    f.knock = knockAt(t);
     const int advance = static_cast<int>(std::lround(advanceAt(t)));
     // The ECU sends 56 plus the advance; the dashboard's correction (56 - field)
     // turns that into minus the advance, so the IGN meter reads -10 at idle and
@@ -78,10 +113,15 @@ kvr::LiveFields EngineModel::at(double t) const {
     f.ignitionSign = ' ';
     f.ignitionRaw = 56 + advance;
 
-    // Rich on the pull, lean-ish cruising.
-    const double afr = load > 0.8 ? 11.8 : 14.7 - load * 1.2 + 0.2 * std::sin(t * 1.7);
-    f.afr = settings_.o2Volts ? real(load > 0.8 ? 0.88 : 0.45 + 0.35 * std::sin(t * 2.3), 3, 1) + "V"
-                              : real(afr, 4, 1);
+    if (settings_.drive == Drive::Sweep) {
+        // Richer the harder it pulls, all the way up.
+        f.afr = settings_.o2Volts ? real(0.1 + 0.8 * load, 3, 1) + "V" : real(14.7 - 2.9 * load, 4, 1);
+    } else {
+        // Rich on the pull, lean-ish cruising.
+        const double afr = load > 0.8 ? 11.8 : 14.7 - load * 1.2 + 0.2 * std::sin(t * 1.7);
+        f.afr = settings_.o2Volts ? real(load > 0.8 ? 0.88 : 0.45 + 0.35 * std::sin(t * 2.3), 3, 1) + "V"
+                                  : real(afr, 4, 1);
+    }
 
     f.throttle = static_cast<int>(throttle);
     f.battery = real(13.6 + 0.3 * std::sin(t * 0.2), 4, 1);
@@ -104,7 +144,8 @@ kvr::LiveFields EngineModel::at(double t) const {
     if (rpm > 4500) outputs |= 0x01;         // RPM relay
     if (engineTemp < 120) outputs |= 0x04;   // fast idle while cold
     if (engineTemp > 185) outputs |= 0x08;   // radiator fan
-    if (std::fmod(t, kCycle) > 30) outputs |= 0x80;  // aux input open (off)
+    const bool auxOpen = settings_.drive == Drive::Cycle && std::fmod(t, kCycle) > 30;
+    if (auxOpen) outputs |= 0x80;            // aux input open (off)
     f.outputs = outputs;
     f.checkEngine = 0;
     return f;

@@ -38,6 +38,9 @@ const char kUsage[] =
     "  --fault NAME       checksum, unreadable, garbage, truncate, silence, hangup, image-checksum\n"
     "  --fault-every N    spoil every Nth live record (default 5)\n"
     "  --setup-every S    seconds between setup lines, 0 for none (default 5)\n"
+    "  --drive NAME       how the engine model runs: cycle (default), a 40 s round of idle,\n"
+    "                     a pull, cruise and a lift-off; or sweep, 900 to 6100 RPM and back\n"
+    "                     every 8 s with throttle, MAP, mixture, ignition and knock following\n"
     "  --o2               send O2 sensor volts instead of an air/fuel ratio\n"
     "  --stalled          the engine stands\n"
     "  --cylinders N      cylinders of the engine model, 1 to 16 (default 4)\n"
@@ -131,6 +134,7 @@ int main(int argc, char** argv) {
         {"values", required_argument, nullptr, 'v'}, {"replay", required_argument, nullptr, 'r'},
         {"fault", required_argument, nullptr, 'f'},  {"fault-every", required_argument, nullptr, 'n'},
         {"setup-every", required_argument, nullptr, 'u'}, {"o2", no_argument, nullptr, 'o'},
+        {"drive", required_argument, nullptr, 'd'},
         {"stalled", no_argument, nullptr, 'z'},      {"cylinders", required_argument, nullptr, 'c'},
         {"seconds", required_argument, nullptr, 's'}, {"seed", required_argument, nullptr, 'e'},
         {"number-records", no_argument, nullptr, 'N'}, {"send-log", required_argument, nullptr, 'L'},
@@ -161,6 +165,10 @@ int main(int argc, char** argv) {
         case 'u':
             if (!secondsNumber(optarg, 0, settings.setupEvery))
                 return usageError(std::string("--setup-every takes seconds, 0 or more, not '") + optarg + "'");
+            break;
+        case 'd':
+            if (!kvrsim::parseDrive(optarg, engine.drive))
+                return usageError(std::string("--drive takes cycle or sweep, not '") + optarg + "'");
             break;
         case 'o': engine.o2Volts = true; break;
         case 'z': engine.stalled = true; break;
