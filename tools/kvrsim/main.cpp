@@ -120,14 +120,22 @@ bool readRecords(const std::string& path, std::vector<std::string>& records, std
     return !records.empty();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct SimOptions {
     unsigned baud = 57600;
     std::string link, valuesFile, replayFile, sendLogFile;
-    double runSeconds = -1;
+    double runSeconds = -1;  // until stopped
     kvrsim::SimulatorSettings settings;
     kvrsim::EngineSettings engine;
+};
+
+constexpr int kGoOn = -1;
+
+// The command line into `o`: kGoOn, or the exit status (help, version, bad usage).
+int parseOptions(int argc, char** argv, SimOptions& o) {
+    unsigned& baud = o.baud;
+    double& runSeconds = o.runSeconds;
+    kvrsim::SimulatorSettings& settings = o.settings;
+    kvrsim::EngineSettings& engine = o.engine;
 
     static const struct option kOptions[] = {
         {"baud", required_argument, nullptr, 'b'},   {"link", required_argument, nullptr, 'l'},
@@ -151,9 +159,9 @@ int main(int argc, char** argv) {
                 return usageError(std::string("--baud takes a whole number of bit/s from 10, not '") + optarg + "'");
             baud = static_cast<unsigned>(whole);
             break;
-        case 'l': link = optarg; break;
-        case 'v': valuesFile = optarg; break;
-        case 'r': replayFile = optarg; break;
+        case 'l': o.link = optarg; break;
+        case 'v': o.valuesFile = optarg; break;
+        case 'r': o.replayFile = optarg; break;
         case 'f':
             if (!kvrsim::parseFault(optarg, settings.fault)) return usageError(std::string("unknown fault '") + optarg + "'");
             break;
@@ -187,7 +195,7 @@ int main(int argc, char** argv) {
             settings.seed = static_cast<unsigned>(whole);
             break;
         case 'N': settings.numberRecords = true; break;
-        case 'L': sendLogFile = optarg; break;
+        case 'L': o.sendLogFile = optarg; break;
         case 'h': std::fputs(kUsage, stdout); return 0;
         case 'V': std::printf("kvrsim %s\n", KVR_PACKAGE_VERSION); return 0;
         default:
@@ -196,23 +204,16 @@ int main(int argc, char** argv) {
         }
     }
     if (optind != argc) return usageError(std::string("unexpected argument '") + argv[optind] + "'");
+    return kGoOn;
+}
 
-    std::string image = kvrsim::defaultValuesImage();
-    std::string why;
-    if (!valuesFile.empty() && !readFirstLine(valuesFile, image, why)) {
-        std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
-        return 1;
-    }
-    kvrsim::EcuSimulator sim(image, kvrsim::EngineModel(engine), settings);
-    if (!replayFile.empty()) {
-        std::vector<std::string> records;
-        if (!readRecords(replayFile, records, why)) {
-            std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
-            return 1;
-        }
-        sim.replay(std::move(records));
-    }
-
+// Serves the simulator on a paced pseudo-terminal until the time is up, a
+// signal stops it, or a hang-up fault ends the line. The exit status.
+int serve(kvrsim::EcuSimulator& sim, const SimOptions& o) {
+    const std::string& link = o.link;
+    const std::string& sendLogFile = o.sendLogFile;
+    const unsigned baud = o.baud;
+    const double runSeconds = o.runSeconds;
     signal(SIGINT, onSignal);
     signal(SIGTERM, onSignal);
     signal(SIGPIPE, SIG_IGN);
@@ -279,4 +280,28 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SimOptions o;
+    if (const int status = parseOptions(argc, argv, o); status != kGoOn) return status;
+    std::string image = kvrsim::defaultValuesImage();
+    std::string why;
+    if (!o.valuesFile.empty() && !readFirstLine(o.valuesFile, image, why)) {
+        std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
+        return 1;
+    }
+    kvrsim::EcuSimulator sim(image, kvrsim::EngineModel(o.engine), o.settings);
+    if (!o.replayFile.empty()) {
+        std::vector<std::string> records;
+        if (!readRecords(o.replayFile, records, why)) {
+            std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
+            return 1;
+        }
+        sim.replay(std::move(records));
+    }
+
+    return serve(sim, o);
 }
