@@ -3,11 +3,14 @@
 #include <QCoreApplication>
 #include <QMetaMethod>
 #include <QPointer>
+#include <algorithm>
 #include <chrono>
 
 #include "widgets/model/clock_schedule.h"
 
 namespace {
+
+constexpr std::chrono::milliseconds kTick{16};
 
 uint32_t tickCount() {
     using namespace std::chrono;
@@ -31,24 +34,82 @@ TAbFlashTimer& TAbFlashTimer::instance() {
 TAbFlashTimer* TAbFlashTimer::existing() { return theClock().data(); }
 
 TAbFlashTimer::TAbFlashTimer() : QObject(QCoreApplication::instance()) {
-    thread_ = std::thread([this] {
-        while (!stop_) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(16));
-            const uint32_t tick = threadTicks_.fetch_add(1, std::memory_order_relaxed) + 1;
-            if (!wanted(tick)) continue;
-            // One tick in flight at a time: the next waits until the GUI
-            // thread has handled this one, so a busy GUI is not flooded.
-            bool idle = false;
-            if (pending_.compare_exchange_strong(idle, true)) {
-                QMetaObject::invokeMethod(this, "deliver", Qt::QueuedConnection);
-            }
-        }
-    });
+    started_ = std::chrono::steady_clock::now();
+    thread_ = std::thread([this] { run(); });
 }
 
 TAbFlashTimer::~TAbFlashTimer() {
-    stop_ = true;
+    {
+        std::lock_guard<std::mutex> lock(wakeMutex_);
+        stop_ = true;
+    }
+    wake_.notify_one();
     if (thread_.joinable()) thread_.join();
+}
+
+void TAbFlashTimer::run() {
+    // Tick n falls n * 16 ms after the start. The thread sleeps until the
+    // next tick that may be wanted, at least one tick on, and counts every
+    // tick that passed meanwhile.
+    std::unique_lock<std::mutex> lock(wakeMutex_);
+    uint32_t tick = 0, posted = 0;
+    while (!stop_) {
+        uint32_t next = 0;
+        const bool any = nextWanted(tick, next);
+        const auto changed = [this] { return stop_ || wantsChanged_; };
+        if (any) {
+            wake_.wait_until(lock, started_ + kTick * next, changed);
+        } else {
+            wake_.wait(lock, changed);
+        }
+        wantsChanged_ = false;
+        if (stop_) break;
+        threadWakes_.fetch_add(1, std::memory_order_relaxed);
+        tick = static_cast<uint32_t>((std::chrono::steady_clock::now() - started_) / kTick);
+        threadTicks_.store(tick, std::memory_order_relaxed);
+        // A tick reaches the GUI thread once at most, however often the
+        // thread is woken within it.
+        if (tick == posted || !wanted(tick)) continue;
+        // One tick in flight at a time: the next waits until the GUI
+        // thread has handled this one, so a busy GUI is not flooded.
+        bool idle = false;
+        if (pending_.compare_exchange_strong(idle, true)) {
+            posted = tick;
+            QMetaObject::invokeMethod(this, "deliver", Qt::QueuedConnection);
+        }
+    }
+}
+
+bool TAbFlashTimer::nextWanted(uint32_t after, uint32_t& tick) const {
+    bool any = false;
+    auto consider = [&](uint32_t t) {
+        // Not before the tick after `after`: a tick already wanted but not
+        // yet taken (the GUI thread busy) is looked at again one tick on.
+        if (static_cast<int32_t>(t - (after + 1)) < 0) t = after + 1;
+        if (!any || static_cast<int32_t>(t - tick) < 0) tick = t;
+        any = true;
+    };
+    if (customSource_.load(std::memory_order_acquire)) consider(after + 1);
+    if (anyDue_.load(std::memory_order_acquire)) {
+        // The first tick at or after the due time.
+        const int32_t ms = static_cast<int32_t>(nextDueMs_.load(std::memory_order_acquire) - tickCount());
+        const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(ms, 0));
+        consider(static_cast<uint32_t>((due - started_ + kTick - std::chrono::nanoseconds(1)) / kTick));
+    }
+    if (flashWatched_.load(std::memory_order_acquire)) {
+        // The tick whose base count starts the next group of 16.
+        const uint32_t nextGroup = (deliveredBase_.load(std::memory_order_acquire) | 15u) + 1;
+        consider(nextGroup - tickOffset_.load(std::memory_order_acquire));
+    }
+    return any;
+}
+
+void TAbFlashTimer::wakeThread() {
+    {
+        std::lock_guard<std::mutex> lock(wakeMutex_);
+        wantsChanged_ = true;
+    }
+    wake_.notify_one();
 }
 
 bool TAbFlashTimer::wanted(uint32_t tick) const {
@@ -64,6 +125,11 @@ bool TAbFlashTimer::wanted(uint32_t tick) const {
         if ((base >> 4) != (deliveredBase_.load(std::memory_order_acquire) >> 4)) return true;
     }
     return false;
+}
+
+uint32_t TAbFlashTimer::baseTicks() const {
+    const auto passed = static_cast<uint32_t>((std::chrono::steady_clock::now() - started_) / kTick);
+    return baseTicks_ + (passed - deliveredTicks_);
 }
 
 void TAbFlashTimer::deliver() {
@@ -85,10 +151,13 @@ void TAbFlashTimer::publishWants() {
     tickOffset_.store(baseTicks_ - deliveredTicks_, std::memory_order_release);
     deliveredBase_.store(baseTicks_, std::memory_order_release);
     flashWatched_.store(isSignalConnected(QMetaMethod::fromSignal(&TAbFlashTimer::flash)), std::memory_order_release);
+    wakeThread();
 }
 
 void TAbFlashTimer::connectNotify(const QMetaMethod& signal) {
-    if (signal == QMetaMethod::fromSignal(&TAbFlashTimer::flash)) flashWatched_ = true;
+    if (signal != QMetaMethod::fromSignal(&TAbFlashTimer::flash)) return;
+    flashWatched_ = true;
+    wakeThread();
 }
 
 void TAbFlashTimer::disconnectNotify(const QMetaMethod&) {

@@ -1,15 +1,19 @@
 // TAbFlashTimer: the one recording clock of the program. A background thread
-// ticks every 16 ms and hands base ticks to the GUI thread, where the
+// counts a tick every 16 ms and hands base ticks to the GUI thread, where the
 // registered recorders get their due ticks and blinking meters their flash.
 // It wakes the GUI thread only on a tick where something is due: a recorder,
-// or a blinking meter's change of colour. The ticks in between still count,
-// so due times and the blink rhythm keep the 16 ms resolution.
+// or a blinking meter's change of colour; and the thread itself sleeps until
+// such a tick, not through every one. The ticks in between still count, so
+// due times and the blink rhythm keep the 16 ms resolution.
 #pragma once
 
 #include <QObject>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "widgets/model/clock_schedule.h"
@@ -28,9 +32,13 @@ public:
     void unregisterClient(QObject* client);
     bool isRegistered(QObject* client) const { return schedule_.contains(client); }
 
-    uint32_t baseTicks() const { return baseTicks_; }
+    // The base-tick count now: the ticks the GUI thread has handled and the
+    // ones passed since.
+    uint32_t baseTicks() const;
     // How often the thread has woken the GUI thread.
     uint32_t deliveries() const { return deliveries_; }
+    // How often the thread itself has woken.
+    uint32_t threadWakes() const { return threadWakes_.load(std::memory_order_relaxed); }
 
     // Runs one base tick now, as the thread does; for tests and benchmarks.
     void baseTick();
@@ -56,6 +64,12 @@ private:
     void publishWants();
     // Whether the thread's tick number `tick` should reach the GUI thread.
     bool wanted(uint32_t tick) const;
+    // The first tick after `after` that may be wanted, from what the GUI
+    // thread published; false when none will be until it publishes again.
+    bool nextWanted(uint32_t after, uint32_t& tick) const;
+    // Has the thread look at what is wanted again (after a publish).
+    void wakeThread();
+    void run();
 
     kvr::ClockSchedule schedule_;
     std::vector<std::pair<QObject*, std::function<void(uint32_t)>>> handlers_;
@@ -76,5 +90,12 @@ private:
     std::atomic<bool> anyDue_{false};
     std::atomic<bool> flashWatched_{false};
     std::atomic<bool> customSource_{false};
+    // The thread sleeps on this until its next wanted tick, or until the
+    // GUI thread publishes new wants.
+    std::mutex wakeMutex_;
+    std::condition_variable wake_;
+    bool wantsChanged_ = false;  // under wakeMutex_
+    std::atomic<uint32_t> threadWakes_{0};
+    std::chrono::steady_clock::time_point started_;
     std::thread thread_;
 };

@@ -1,6 +1,7 @@
 // The recording clock on its real thread: it wakes the GUI thread only for a
 // due recorder or a blinking meter's change of colour, while its base ticks
-// keep counting every 16 ms in between.
+// keep counting every 16 ms in between; and the thread itself sleeps until
+// such a tick instead of waking for every one.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -43,6 +44,28 @@ TEST(RecordingClock, ARecorderGetsItsTicksWithoutTheGuiThreadWokenInBetween) {
     const uint32_t idle0 = clock.deliveries();
     runEventLoopFor(300);
     EXPECT_EQ(clock.deliveries(), idle0) << "nothing due: the GUI thread sleeps";
+}
+
+TEST(RecordingClock, ItsThreadSleepsUntilATickIsWanted) {
+    TAbFlashTimer& clock = TAbFlashTimer::instance();
+    runEventLoopFor(50);  // whatever an earlier test left is taken
+    uint32_t wakes0 = clock.threadWakes();
+    const uint32_t base0 = clock.baseTicks();
+    runEventLoopFor(400);
+    EXPECT_LE(clock.threadWakes() - wakes0, 1u) << "nothing wanted: not one wake per 16 ms (25 in 400 ms)";
+
+    // A 100 ms recorder: a wake for each due tick and one for the wants the
+    // GUI thread publishes after it, not 60 a second.
+    QObject recorder;
+    int ticks = 0;
+    wakes0 = clock.threadWakes();
+    clock.registerClient(&recorder, 100, [&](uint32_t) { ++ticks; });
+    runEventLoopFor(1000);
+    clock.unregisterClient(&recorder);
+    const uint32_t wakes = clock.threadWakes() - wakes0;
+    EXPECT_GE(ticks, 5);
+    EXPECT_LE(wakes, 2u * static_cast<uint32_t>(ticks) + 4);
+    EXPECT_GE(clock.baseTicks() - base0, 60u) << "the ticks it slept through are counted";
 }
 
 TEST(RecordingClock, ABlinkingMeterIsWokenOnEachChangeOfColourOnly) {
