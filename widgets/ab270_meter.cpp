@@ -30,6 +30,13 @@ double nowAsDays() {
     return (utcMs + offsetMs) / 86400000.0 + 25569.0;  // days since 1899-12-30
 }
 
+const QColor kReadingColour(255, 255, 160);
+
+// The box the reading is centred in.
+QRectF readingBox(QPointF centre, double outer) {
+    return {centre.x() - outer, centre.y() + outer * 0.52, 2 * outer, outer * 0.3};
+}
+
 QPointF polar(QPointF centre, double radius, double degrees) {
     const double r = degrees * M_PI / 180.0;
     return {centre.x() + radius * std::cos(r), centre.y() - radius * std::sin(r)};
@@ -56,11 +63,9 @@ void TAb270Meter::setValue(float v) {
     // Only what moved is repainted; the cached face fills in beneath it.
     const Geometry g = dialGeometry();
     QRegion dirty;
-    if (after.needleAngle != before.needleAngle) {
-        dirty += needleRegion(g, before.needleAngle);
-        dirty += needleRegion(g, after.needleAngle);
-    }
-    if (after.text != before.text) dirty += readingRect(g);
+    if (after.needleAngle != before.needleAngle)
+        dirty += needle_.move(needleDial(g), before.needleAngle, after.needleAngle);
+    if (after.text != before.text) dirty += readingChange(g, before.text, after.text);
     if (after.hasMinMax != before.hasMinMax || after.min != before.min) {
         if (before.hasMinMax) dirty += markRect(g, before.min);
         dirty += markRect(g, after.min);
@@ -69,8 +74,20 @@ void TAb270Meter::setValue(float v) {
         if (before.hasMinMax) dirty += markRect(g, before.max);
         dirty += markRect(g, after.max);
     }
-    lastValueRegion_ = dirty;
-    if (!dirty.isEmpty()) update(dirty);
+    lastValueRegion_ = withWholeMarks(g, dirty);
+    if (!lastValueRegion_.isEmpty()) update(lastValueRegion_);
+}
+
+QRegion TAb270Meter::withWholeMarks(const Geometry& g, QRegion dirty) const {
+    // A thick antialiased line cut by the clip comes out a shade different
+    // from the same line drawn whole, so a min/max mark the repaint reaches
+    // is repainted whole.
+    if (!model_.hasMinMax()) return dirty;
+    for (float v : {model_.minValue(), model_.maxValue()}) {
+        const QRect mark = markRect(g, v);
+        if (dirty.intersects(mark)) dirty += mark;
+    }
+    return dirty;
 }
 
 void TAb270Meter::settingsChanged() {
@@ -89,7 +106,7 @@ void TAb270Meter::followBlinking() {
             if (red != blinkRed_) {
                 blinkRed_ = red;
                 const Geometry g = dialGeometry();
-                update(needleRegion(g, model_.needleAngleDegrees()));
+                update(withWholeMarks(g, needle_.region(needleDial(g), model_.needleAngleDegrees())));
             }
         });
     } else {
@@ -156,7 +173,7 @@ QColor TAb270Meter::backdrop() const {
 TAb270Meter::ValueState TAb270Meter::valueState() const {
     ValueState v;
     v.needleAngle = model_.needleAngleDegrees();
-    v.text = model_.valueText();
+    v.text = readingText();
     v.hasMinMax = model_.hasMinMax();
     v.min = model_.minValue();
     v.max = model_.maxValue();
@@ -171,28 +188,65 @@ double TAb270Meter::markAngle(float v) const {
     return 225.0 - 0.27 * pos;
 }
 
-QRegion TAb270Meter::needleRegion(const Geometry& g, double angle) const {
-    // The needle is a thin kite from its tail through the hub to its tip. A
-    // slanted needle's bounding box is mostly face, so the region is a chain
-    // of small boxes along it: less to copy from the face on every move, and
-    // each box short enough for the raster engine to fill on this thread.
-    const double tail = g.outer * 0.15, tip = g.scaleR - 2, halfWidth = g.outer * 0.08;
-    auto widthAt = [&](double x) { return halfWidth * (1.0 - (x < 0 ? -x / tail : x / tip)); };
-    auto at = [&](double x, double across) {
-        return polar(polar(g.centre, x, angle), across, angle + 90);
-    };
-    std::vector<double> cuts{-tail, 0.0};
-    const int pieces = std::max(1, static_cast<int>(std::ceil(tip / 24.0)));
-    for (int i = 1; i <= pieces; ++i) cuts.push_back(tip * i / pieces);
-    QRegion region;
-    for (size_t i = 1; i < cuts.size(); ++i) {
-        const double a = cuts[i - 1], b = cuts[i];
-        QPolygonF corners;
-        corners << at(a, widthAt(a)) << at(a, -widthAt(a)) << at(b, widthAt(b)) << at(b, -widthAt(b));
-        // The pen and antialiasing reach a pixel or two past the outline.
-        region += corners.boundingRect().toAlignedRect().adjusted(-3, -3, 3, 3);
+const QString& TAb270Meter::readingText() const {
+    ReadingText& r = readingText_;
+    const std::string& format = model_.SignalSettings().ValueFormat();
+    if (!r.valid || r.value != model_.Value() || r.format != format) {
+        r = {model_.Value(), format, QString::fromStdString(model_.valueText()), true};
     }
-    return region;
+    return r.text;
+}
+
+QFont TAb270Meter::readingFont(const Geometry& g) const {
+    QFont f = font();
+    f.setPixelSize(std::max(9, static_cast<int>(g.side * 0.085)));
+    f.setBold(true);
+    return f;
+}
+
+bool TAb270Meter::readingsCached() const {
+    // Where the face is opaque and drawn at one device pixel per pixel, a
+    // copy of the face is what the screen holds beneath the text.
+    return testAttribute(Qt::WA_OpaquePaintEvent) && !face_.isNull() && face_.devicePixelRatio() == 1.0 &&
+           face_.depth() == 32;
+}
+
+MeterReadingCache::Look TAb270Meter::readingLook(const Geometry& g) const {
+    return {face_.toImage(), readingRect(g), readingBox(g.centre, g.outer), readingFont(g),
+            kReadingColour, layoutDirection(), faceRenders_};
+}
+
+QRegion TAb270Meter::readingChange(const Geometry& g, const QString& from, const QString& to) {
+    // Only while the face on show is the one the cache holds readings on:
+    // after a resize or new settings the next paint draws the face afresh.
+    if (!readingsCached() || face_.size() != size() * face_.devicePixelRatio() ||
+        !(readings_.look() == readingLook(g)))
+        return readingRect(g);
+    const MeterReadingCache::Ink* before = readings_.find(from);
+    if (before == nullptr) return readingRect(g);
+    const QRect beforeRect(before->at, before->pixels.size());
+    const MeterReadingCache::Ink& after = readings_.ink(to);
+    return QRegion(beforeRect) + QRect(after.at, after.pixels.size());
+}
+
+void TAb270Meter::paintReading(QPainter& p, const Geometry& g, const QRegion& dirty) {
+    const QString& text = readingText();
+    if (readingsCached()) {
+        readings_.setLook(readingLook(g));
+        const MeterReadingCache::Ink& ink = readings_.ink(text);
+        const QRect inkRect(ink.at, ink.pixels.size());
+        // The copy holds face where the text leaves it: over a min/max mark
+        // it would wipe the mark out, so there the text is drawn instead.
+        const bool overMark = model_.hasMinMax() && (inkRect.intersects(markRect(g, model_.minValue())) ||
+                                                     inkRect.intersects(markRect(g, model_.maxValue())));
+        if (!overMark) {
+            if (!ink.pixels.isNull() && dirty.intersects(inkRect)) p.drawImage(ink.at, ink.pixels);
+            return;
+        }
+    }
+    p.setFont(readingFont(g));
+    p.setPen(kReadingColour);
+    p.drawText(readingBox(g.centre, g.outer), Qt::AlignCenter, text);
 }
 
 QRect TAb270Meter::readingRect(const Geometry& g) const {
@@ -311,20 +365,11 @@ void TAb270Meter::paintEvent(QPaintEvent* event) {
         mark(model_.minValue());
         mark(model_.maxValue());
     }
-    // The reading.
-    if (dirty.intersects(readingRect(g))) {
-        QFont valueFont = font();
-        valueFont.setPixelSize(std::max(9, static_cast<int>(g.side * 0.085)));
-        valueFont.setBold(true);
-        p.setFont(valueFont);
-        p.setPen(QColor(255, 255, 160));
-        p.drawText(QRectF(c.x() - outer, c.y() + outer * 0.52, 2 * outer, outer * 0.3), Qt::AlignCenter,
-                   QString::fromStdString(model_.valueText()));
-    }
+    if (dirty.intersects(readingRect(g))) paintReading(p, g, dirty);
 
     // Needle: in its own colours, or red/yellow while blinking.
     const double angle = model_.needleAngleDegrees();
-    if (!dirty.intersects(needleRegion(g, angle))) return;
+    if (!needle_.touches(needleDial(g), angle, dirty)) return;
     QColor needle = pointerColor;
     if (model_.blinking()) needle = blinkRed_ ? QColor(Qt::red) : QColor(Qt::yellow);
     QPainterPath arrow;

@@ -11,6 +11,8 @@
 #include <QWidget>
 #include <string>
 
+#include "widgets/meter_needle_area.h"
+#include "widgets/meter_reading_cache.h"
 #include "widgets/model/meter_model.h"
 
 class TAb270Meter : public QWidget {
@@ -41,7 +43,8 @@ public:
     // been drawn; it is drawn once per size and settings, not per value.
     int faceRenders() const { return faceRenders_; }
     // The part of the widget a change of value repaints: the needle at both
-    // positions, the reading and the min/max marks that moved.
+    // positions, the pixels the old and the new reading take, the min/max
+    // marks that moved and any mark those reach.
     QRegion lastValueRegion() const { return lastValueRegion_; }
 
 protected:
@@ -66,7 +69,7 @@ private:
     // What a value change can alter.
     struct ValueState {
         double needleAngle = 0;
-        std::string text;
+        QString text;
         bool hasMinMax = false;
         float min = 0, max = 0;
     };
@@ -79,7 +82,19 @@ private:
     QColor backdrop() const;
     ValueState valueState() const;
     void paintFace(QPainter& p, const Geometry& g) const;
-    QRegion needleRegion(const Geometry& g, double angle) const;
+    static MeterNeedleArea::Dial needleDial(const Geometry& g) { return {g.centre, g.outer, g.scaleR}; }
+    // `dirty` and every min/max mark it reaches.
+    QRegion withWholeMarks(const Geometry& g, QRegion dirty) const;
+    void paintReading(QPainter& p, const Geometry& g, const QRegion& dirty);
+    // Whether readings come from the cache, and its look for the face now.
+    bool readingsCached() const;
+    MeterReadingCache::Look readingLook(const Geometry& g) const;
+    // What a change of reading repaints: the pixels either text takes where
+    // the cache knows them, else the whole strip the reading may cover.
+    QRegion readingChange(const Geometry& g, const QString& from, const QString& to);
+    // The reading's text, formatted again only when the value or the format changed.
+    const QString& readingText() const;
+    QFont readingFont(const Geometry& g) const;
     QRect readingRect(const Geometry& g) const;
     QRect markRect(const Geometry& g, float value) const;
     double markAngle(float value) const;
@@ -93,4 +108,13 @@ private:
     int faceRenders_ = 0;
     QRegion lastValueRegion_;
     ValueState shown_;  // as of the last value or settings change
+    MeterNeedleArea needle_;
+    MeterReadingCache readings_;
+    struct ReadingText {
+        float value = 0;
+        std::string format;
+        QString text;
+        bool valid = false;
+    };
+    mutable ReadingText readingText_;
 };
