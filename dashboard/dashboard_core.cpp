@@ -3,6 +3,7 @@
 #include "dashboard/dashboard_core.h"
 
 #include "dashboard/logging/log_files.h"
+#include "dashboard/logging/recovery_logs.h"
 
 namespace kvr {
 
@@ -10,6 +11,18 @@ DashboardCore::DashboardCore(SerialPort& port) : session(port, messages) {
     decodeValues = [this] { fillSheets(); };
     session.addSink(gauges);
     session.addSink(chartLog);
+    // After the chart log, so each record is kept or not as the chart log
+    // has just decided, and a gap's marker comes before the row after it.
+    session.addSink(dataLog);
+    dataLog.recording = [this] { return chartLog.recording(); };
+    dataLog.messages = &messages;
+    dataLog.newPath = [this]() -> std::string {
+        const std::string name = chartLog.recoveryLogName();
+        std::string error;
+        if (name.empty() || !makeRecoveryDirectory(chartLog.recoveryDirectory, error)) return {};
+        return dataLogNameFor(name);
+    };
+    chartLog.onMarkerPlaced = [this](const ChartMarker& m) { dataLog.mark(m.number, m.text); };
     session.onValuesImage = [this] {
         if (decodeValues) decodeValues();
         ++out.notesClears;  // notes belong to the image they were saved with

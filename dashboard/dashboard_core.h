@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "dashboard/datalog/data_log.h"
+#include "dashboard/datalog/log_export.h"
 #include "dashboard/display/gauge_readings.h"
 #include "dashboard/logging/chart_log.h"
 #include "dashboard/session/session.h"
@@ -55,6 +57,9 @@ public:
     Session session;
     GaugeReadings gauges;
     ChartLog chartLog;
+    // Every record in full while the chart log records, as an MSL file
+    // beside the recovery journal (kvrtool: beside its log).
+    DataLog dataLog;
     ParameterSheets sheets;
     ImageFacts facts;
     UserPrompts* prompts = nullptr;
@@ -103,10 +108,28 @@ public:
     // disk only when it holds unsaved records.
     void closeRecoveryLog();
 
+    // --- Markers and export ---------------------------------------------------------
+    // "Mark", the M key: a numbered marker at the newest record while
+    // recording. False (and a status note) when not recording.
+    bool placeMarker(const std::string& text = {});
+    // The full-rate data log behind the chart: the one being written, or the
+    // one that came with an opened log; empty when there is none.
+    std::string dataLogFile();
+    // Exports the log: the full-rate data log when there is one, else the
+    // chart's records. `from`/`to` cut it (the chart's visible range).
+    ExportResult exportLog(const std::string& path, ExportFormat format, const ExportOptions& options);
+    // Puts the markers of a data log on the chart's records (an opened log's).
+    void loadMarkersFrom(const std::string& dataLogPath);
+
     void memo(const std::string& line) { messages.add(line); }
 
 private:
+    std::vector<std::string> markerTexts() const;
+    // Whether the log (chart or data log) holds anything not saved.
+    bool logUnsaved() const;
+
     std::string recoveredLog_;  // a recovery log now shown in the chart
+    std::string openedDataLog_;  // the .msl that came with the log now shown
 };
 
 // The version text shown in the caption.

@@ -23,11 +23,14 @@ std::string recordsText(int records) {
 
 }  // namespace
 
+bool DashboardCore::logUnsaved() const { return chartLog.unsavedRecords() > 0 || dataLog.unsavedRows() > 0; }
+
 bool DashboardCore::confirmLogMayBeDropped(const std::string& action) {
-    const int unsaved = chartLog.unsavedRecords();
-    if (unsaved == 0 || !prompts) return true;
-    const std::string text = "The log chart holds " + recordsText(unsaved) + " that have not been saved. " +
-                             action + " the chart.\n\nSave the log first?";
+    if (!logUnsaved() || !prompts) return true;
+    const int64_t rows = dataLog.unsavedRows();
+    const std::string dataRows = rows > 0 ? " and " + std::to_string(rows) + " full-rate data log rows" : "";
+    const std::string text = "The log chart holds " + recordsText(chartLog.unsavedRecords()) + dataRows +
+                             " that have not been saved. " + action + " the chart.\n\nSave the log first?";
     switch (prompts->choose(text, {"Save", "Discard", "Cancel"})) {
     case 0: return saveLog();
     case 1:
@@ -40,6 +43,7 @@ bool DashboardCore::confirmLogMayBeDropped(const std::string& action) {
 void DashboardCore::logDiscarded() {
     chartLog.setUnsavedRecords(0);
     chartLog.closeJournal(true);
+    dataLog.discard();
     if (!recoveredLog_.empty()) removeLogPair(recoveredLog_);
     recoveredLog_.clear();
 }
@@ -47,7 +51,12 @@ void DashboardCore::logDiscarded() {
 void DashboardCore::closeRecoveryLog() {
     // Nothing unsaved: the copy is not needed. Otherwise it stays for the
     // next start to offer.
-    chartLog.closeJournal(chartLog.unsavedRecords() == 0);
+    const bool keep = logUnsaved();
+    chartLog.closeJournal(!keep);
+    if (keep)
+        dataLog.close();
+    else
+        dataLog.discard();
 }
 
 void DashboardCore::offerRecoveredLogs() {

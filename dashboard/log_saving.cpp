@@ -1,9 +1,10 @@
 // Saving, opening and erasing the log: the chart file (.KVL) from the chart
-// log's store, and its companion values file (.KVV) with the values image
-// and the notes.
+// log's store, its companion values file (.KVV) with the values image and
+// the notes, and the full-rate data log (.msl) with the markers.
 #include <cstring>
 
 #include "dashboard/dashboard_core.h"
+#include "dashboard/datalog/msl_marker_copy.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/logging/recovery_logs.h"
 #include "dashboard/user_prompts.h"
@@ -35,8 +36,20 @@ bool DashboardCore::saveLog() {
         memo("Values file not saved: " + error);
         return false;
     }
+    // The full-rate rows go beside them, with the markers as now named.
+    if (const std::string rows = dataLogFile(); !rows.empty()) {
+        if (!copyMslWithMarkerTexts(rows, dataLogNameFor(*name), markerTexts(), error)) {
+            prompts->information("Problem saving file.\n" + error);
+            memo("Data log not saved: " + error);
+            return false;
+        }
+        openedDataLog_ = dataLog.isOpen() ? std::string() : dataLogNameFor(*name);
+    }
     memo("Saved file:" + valuesFileName);
     // Saved under a real name: the recovery copies have done their work.
+    // The data log goes on in its file while recording continues, so the
+    // next save has every row.
+    dataLog.markSaved();
     chartLog.setUnsavedRecords(0);
     chartLog.closeJournal(true);
     if (!recoveredLog_.empty() && recoveredLog_ != *name) removeLogPair(recoveredLog_);
@@ -66,6 +79,7 @@ void DashboardCore::loadLog(const std::string& name) {
     size_t cutTail = 0;
     if (chartLog.open(name, &cutTail) != 0) prompts->information("Problem loading file.");
     memo("Loaded file:" + name);
+    loadMarkersFrom(dataLogNameFor(name));
     // A log cut short by a crash loads its whole records; the rest is said once.
     if (cutTail != 0)
         memo("The last record of " + name + " was cut short (" + std::to_string(cutTail) +
@@ -96,15 +110,16 @@ void DashboardCore::eraseLog() {
     if (!confirmLogMayBeDropped("Erasing empties")) return;
     chartLog.clear();
     logDiscarded();
+    openedDataLog_.clear();
     chartLog.markErased();
 }
 
 bool DashboardCore::setLoggingSwitch(int index) {
     // Recording again after an opened log starts a new one: a recovered log
     // that was never saved is asked about first.
-    if (index != kLogStop && chartLog.rules.loggingSwitch == kLogStop && chartLog.showingOpenedLog() &&
-        !confirmLogMayBeDropped("Recording starts a new log and replaces"))
-        return false;
+    const bool newLog = index != kLogStop && chartLog.rules.loggingSwitch == kLogStop && chartLog.showingOpenedLog();
+    if (newLog && !confirmLogMayBeDropped("Recording starts a new log and replaces")) return false;
+    if (newLog) openedDataLog_.clear();
     chartLog.setLoggingSwitch(index);
     return true;
 }

@@ -17,6 +17,7 @@ void DashboardCore::fillSheets() {
     session.softwareVersion = facts.softwareVersion;
     gauges.config5Flags = facts.config5Flags;
     gauges.mapSensorCode = facts.mapSensorCode;
+    dataLog.setImage(mapFormOf(facts.config5Flags, facts.mapSensorCode), facts.softwareVersion);
 
     const FillEffects& e = o.effects;
     MeterSettings* meters = gauges.display.meterSettings;

@@ -10,8 +10,10 @@
 #include <memory>
 #include <thread>
 
+#include "dashboard/datalog/data_log.h"
 #include "dashboard/logging/log_files.h"
 #include "default_values_image.h"
+#include "support/data_log_read.h"
 #include "support/port_environment.h"
 #include "support/scratch_logs.h"
 #include "support/sim_process.h"
@@ -64,6 +66,19 @@ TEST(KvrtoolLogGaps, ASilentEcuGetsNoSamplesAndTheGapIsMarkedAndReported) {
     EXPECT_GT(gapMs, 2900.0);
     for (const auto& run : runs)
         for (size_t i = 1; i < run.size(); ++i) EXPECT_LT(msBetween(run[i - 1], run[i]), 300.0);
+
+    // The data log marks the same gap, with its reason and length, after the
+    // last row before it.
+    const DataLogContents log = readDataLog(name + ".msl");
+    ASSERT_TRUE(log.opened) << log.error;
+    ASSERT_EQ(log.markers.size(), 1u);
+    const std::string& text = log.markers[0].text;
+    EXPECT_EQ(text.rfind("gap: the ECU sent no live record, ", 0), 0u) << text;
+    EXPECT_GT(std::stod(text.substr(text.rfind(", ") + 2)), 2.9) << text;
+    size_t after = 0;
+    while (after < log.rows.size() && log.rows[after].values[0] <= log.markers[0].seconds) ++after;
+    ASSERT_LT(after, log.rows.size());
+    EXPECT_GT(log.rows[after].values[0] - log.markers[0].seconds, 2.9);
 }
 
 TEST(KvrtoolLogGaps, ADeviceThatComesBackThroughItsLinkIsReopenedAndTheGapMarked) {
@@ -86,6 +101,10 @@ TEST(KvrtoolLogGaps, ADeviceThatComesBackThroughItsLinkIsReopenedAndTheGapMarked
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_GE(runs[1].size(), 15u) << "recording resumed by itself";
     EXPECT_FALSE(kvr::fileExists(name + ".KVL.partial"));
+    EXPECT_FALSE(kvr::fileExists(name + ".msl.partial"));
+    const DataLogContents log = readDataLog(name + ".msl");
+    ASSERT_EQ(log.markers.size(), 1u);
+    EXPECT_EQ(log.markers[0].text.rfind("gap: the device went away, ", 0), 0u) << log.markers[0].text;
 }
 
 TEST(KvrtoolLogGaps, ADeviceStillGoneAtTheEndExits1AndStillSaves) {
@@ -99,6 +118,10 @@ TEST(KvrtoolLogGaps, ADeviceStillGoneAtTheEndExits1AndStillSaves) {
     EXPECT_NE(r.err.find("the device was still gone at the end"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("still open at the end"), std::string::npos) << r.err;
     EXPECT_GT(r.seconds, 4.5) << "keeps trying until --seconds runs out";
+    // The status names what stops a command-line run, not a window's button.
+    EXPECT_NE(r.err.find("reopening it every second (Ctrl-C or the end of --seconds stops)"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("Close Com Port"), std::string::npos) << r.err;
     EXPECT_LT(r.seconds, 6.5);
     EXPECT_FALSE(readTrendRecords(name + ".KVL").empty());
 }
@@ -107,8 +130,20 @@ TEST(KvrtoolLogGaps, AKilledRunLeavesItsSamplesOnDisk) {
     const std::string dir = scratchDir(), name = dir + "/killed";
     SimProcess sim({"--setup-every", "0"});
     PortEnvironment env({{3, sim.device()}});
-    const ToolResult r = runTool({"log", "--port", "COM3", "--seconds", "30", "-o", name}, dir, 4.0, SIGKILL);
+    const ToolResult r =
+        runTool({"log", "--port", "COM3", "--seconds", "30", "-o", name, "--interval", "0"}, dir, 4.0, SIGKILL);
+    const int64_t killedAtUnixMs = kvr::systemUnixMs() - static_cast<int64_t>(r.secondsAfterSignal * 1000.0);
     EXPECT_EQ(r.status, -1);
+
+    // The data log's rows up to the kill: at most the last second's are
+    // missing, and a row cut by the kill is left out as cut.
+    const DataLogContents log = readDataLog(name + ".msl.partial");
+    ASSERT_TRUE(log.opened) << log.error;
+    ASSERT_GT(log.rows.size(), 100u);
+    const int clock = log.column("Clock");
+    ASSERT_GE(clock, 0);
+    EXPECT_GT(static_cast<int64_t>(log.rows.back().values[static_cast<size_t>(clock)]), killedAtUnixMs - 1000);
+    for (const auto& row : log.rows) ASSERT_EQ(row.values.size(), log.header.columns.size());
     const auto records = readTrendRecords(name + ".KVL.partial");
     // Recording starts about 1 s in; at 10 a second about 30 samples came
     // before the kill, and at most a second's worth may be missing.
@@ -121,7 +156,7 @@ TEST(KvrtoolLogGaps, AKilledRunLeavesItsSamplesOnDisk) {
     // A new run under the same name leaves the killed run's samples alone.
     const ToolResult again = runTool({"log", "--port", "COM3", "--seconds", "2", "-o", name}, dir);
     EXPECT_EQ(again.status, 1);
-    EXPECT_NE(again.err.find("holds the samples of an earlier run"), std::string::npos) << again.err;
+    EXPECT_NE(again.err.find("holds the data of an earlier run"), std::string::npos) << again.err;
     EXPECT_EQ(readTrendRecords(name + ".KVL.partial").size(), records.size());
 }
 
@@ -152,7 +187,7 @@ TEST(KvrtoolLogFullRate, IntervalZeroPollsAsFastAsTheEcuAnswersAndRecordsEveryRe
     int count = 0;
     while (std::getline(rows, line)) {
         ++count;
-        EXPECT_EQ(std::count(line.begin(), line.end(), ','), 10) << line;
+        EXPECT_EQ(std::count(line.begin(), line.end(), ','), 15) << line;
         EXPECT_EQ(line[4], '-') << "an ISO date first: " << line;
     }
     // The window's tick allows 25 a second; the line allows about 85. About
@@ -160,6 +195,11 @@ TEST(KvrtoolLogFullRate, IntervalZeroPollsAsFastAsTheEcuAnswersAndRecordsEveryRe
     EXPECT_GT(count, 110) << r.err;
     // The chart still samples every 100 ms.
     EXPECT_LT(readTrendRecords(name + ".KVL").size(), 45u);
+    // The data log has a row for each record the CSV has (both take every
+    // good record once the link is live).
+    const DataLogContents log = readDataLog(name + ".msl");
+    ASSERT_TRUE(log.opened) << log.error;
+    EXPECT_NEAR(static_cast<double>(log.rows.size()), count, 1.0);
 }
 
 TEST(KvrtoolLogFullRate, BadIntervalsAreUsageErrors) {

@@ -46,7 +46,12 @@ std::string valuesLine(const std::string& kvv) {
 
 using Row = CsvRow;
 
-const char kHeader[] = "time,RPM,AFR,MP,IGN,TP,AIRTEMP,KNOCK,DUTY";
+// Names with units; the channels as stored, MAP in kPa after the MAP channel.
+const char kHeader[] =
+    "Time (s),Clock (local time),RPM (1/min),AFR (AFR),MAP (inHg/psi),MAP kPa (kPa),Ignition (deg),TPS (counts),"
+    "IAT (deg),Knock (counts),Duty (%),Marker";
+// The CSV column of chart channel 1..8.
+constexpr size_t kChannelColumn[9] = {0, 2, 3, 4, 6, 7, 8, 9, 10};
 
 TEST(KvrtoolLog, RecordsTheSimulatorEvery100msAndCsvReadsItBack) {
     SimProcess sim({"--setup-every", "0"});
@@ -76,12 +81,13 @@ TEST(KvrtoolLog, RecordsTheSimulatorEvery100msAndCsvReadsItBack) {
     EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')), kHeader);
     const std::regex localTime(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3})");
     for (size_t i = 1; i < rows.size(); ++i) {
-        ASSERT_EQ(rows[i].size(), 9u);
-        EXPECT_TRUE(std::regex_match(rows[i][0], localTime)) << rows[i][0];
-        EXPECT_GT(csvNumber(rows[i][1]), 300.0f) << "RPM of an idling engine or faster";
-        EXPECT_LT(csvNumber(rows[i][1]), 9000.0f);
-        EXPECT_GT(csvNumber(rows[i][2]), 10.0f) << "AFR";
-        EXPECT_LT(csvNumber(rows[i][2]), 19.0f);
+        ASSERT_EQ(rows[i].size(), 11u);
+        EXPECT_NEAR(csvNumber(rows[i][0]), (records[i - 1].time - records[0].time) * 86400.0, 0.0015);
+        EXPECT_TRUE(std::regex_match(rows[i][1], localTime)) << rows[i][1];
+        EXPECT_GT(csvNumber(rows[i][2]), 300.0f) << "RPM of an idling engine or faster";
+        EXPECT_LT(csvNumber(rows[i][2]), 9000.0f);
+        EXPECT_GT(csvNumber(rows[i][3]), 10.0f) << "AFR";
+        EXPECT_LT(csvNumber(rows[i][3]), 19.0f);
     }
 }
 
@@ -139,14 +145,16 @@ TEST(KvrtoolCsv, ReadsStoredDigitsBackAsTheLogChartDoes) {
     auto rows = csvRows(r.out);
     ASSERT_EQ(rows.size(), 4u) << r.out;
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), kHeader);
-    EXPECT_EQ(rows[1][0], "2025-01-01T13:05:03.250");
-    EXPECT_EQ(rows[2][0], "separator");
-    EXPECT_EQ(rows[2].size(), 9u);
-    EXPECT_EQ(csvNumber(rows[1][1]), 3000.0f) << "1 rpm a digit";
-    EXPECT_EQ(csvNumber(rows[1][2]), static_cast<float>(7 + 592 * 0.013));
-    EXPECT_EQ(csvNumber(rows[1][3]), static_cast<float>(-30 + 500 * 0.06)) << "MP";
+    EXPECT_EQ(rows[1][1], "2025-01-01T13:05:03.250");
+    // The break: its Time, every value empty (no copied values to skew an
+    // average), and a marker with its length.
+    EXPECT_EQ(rows[2], (CsvRow{"0.000", "", "", "", "", "", "", "", "", "", "", "gap: 0.0 s"}));
+    EXPECT_EQ(csvNumber(rows[1][2]), 3000.0f) << "1 rpm a digit";
+    EXPECT_EQ(csvNumber(rows[1][3]), static_cast<float>(7 + 592 * 0.013));
+    EXPECT_EQ(csvNumber(rows[1][4]), static_cast<float>(-30 + 500 * 0.06)) << "MP";
+    EXPECT_NEAR(csvNumber(rows[1][5]), 101.325 + (-30 + 500 * 0.06) * 3.38639, 0.01) << "MAP kPa";
     // Below ValueFrom wraps to 65535 and reads back far above the top.
-    EXPECT_EQ(csvNumber(rows[1][6]), static_cast<float>(-60 + 65535 * 0.31));
+    EXPECT_EQ(csvNumber(rows[1][8]), static_cast<float>(-60 + 65535 * 0.31));
 
     // With the log's values file, as opening it leaves the chart: MAP sensor
     // code 16 gives channel 3 the range 0 .. 65.
@@ -165,8 +173,7 @@ TEST(KvrtoolCsv, ReadsStoredDigitsBackAsTheLogChartDoes) {
         rows = csvRows(r.out);
         ASSERT_EQ(rows.size(), 4u);
         for (int ch = 0; ch < 8; ++ch) {
-            EXPECT_EQ(rows[0][ch + 1], loaded.chartLog.channel(ch + 1).ValueUnit());
-            EXPECT_EQ(csvNumber(rows[1][ch + 1]),
+            EXPECT_EQ(csvNumber(rows[1][kChannelColumn[ch + 1]]),
                       kvr::readBackValue(loaded.chartLog.channel(ch + 1), sample.digits[ch]))
                 << "channel " << ch + 1 << " with " << args.size() << " arguments";
         }
@@ -179,7 +186,7 @@ TEST(KvrtoolCsv, ReadsStoredDigitsBackAsTheLogChartDoes) {
     EXPECT_EQ(r.out, "");
     rows = csvRows(readWholeFile(dir + "/out.csv"));
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(csvNumber(rows[1][3]), static_cast<float>(-30 + 500 * 0.06));
+    EXPECT_EQ(csvNumber(rows[1][4]), static_cast<float>(-30 + 500 * 0.06));
 }
 
 TEST(KvrtoolLogAndCsv, BadUsageExits2AndMissingFilesOrPortsExit1) {

@@ -1,5 +1,8 @@
 #include "dashboard/logging/chart_log.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "dashboard/logging/log_files.h"
 #include "dashboard/logging/recovery_logs.h"
 #include "dashboard/logging/sample_journal.h"
@@ -65,9 +68,7 @@ void ChartLog::setLoggingSwitch(int index) {
     // An opened log is for viewing; recording again starts a new one.
     if (switchedOn && showingOpened_) {
         showingOpened_ = false;
-        store_.clear();
-        unsaved_ = 0;
-        if (onStoreChanged) onStoreChanged(StoreChange::Cleared);
+        clear();
     }
 }
 
@@ -91,11 +92,13 @@ void ChartLog::onRecord(const LiveRecord& r) {
     for (int i = 0; i < 8; ++i) channels_[i].setValue(values_.channel[i]);
     if (rules.judge(values_.throttle, values_.rpm)) note_ = "Logging...";
     updateRecording();
+    if (recording_) lastRecordedMs_ = r.arrivalMs;
 }
 
 void ChartLog::onLinkChange(const LinkChange& change) {
     lastEventMs_ = change.atMs;
     linkLive_ = change.to == LinkState::Live;
+    linkState_ = change.to;
     updateRecording();
 }
 
@@ -108,8 +111,86 @@ void ChartLog::updateRecording() {
     if (on) {
         nextSampleMs_ = lastEventMs_ + kSampleIntervalMs;
         markGap();
+        markGapEnd();
+    } else if (!linkLive_) {
+        pauseReason_ = staleReason(linkState_);
+    } else if (showingOpened_) {
+        pauseReason_.clear();
+    } else {
+        pauseReason_ = rules.loggingSwitch == kLogStop ? "logging stopped" : "the logging rule paused recording";
     }
     if (onRecordingChanged) onRecordingChanged(on);
+}
+
+// Where recording comes back after a pause, a marker on the last record
+// before it says why it stopped and for how long: "gap: the device went
+// away, 3.1 s".
+void ChartLog::markGapEnd() {
+    if (lastRecordedMs_ == 0 || pauseReason_.empty()) return;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f s", static_cast<double>(lastEventMs_ - lastRecordedMs_) / 1000.0);
+    ChartMarker m;
+    m.text = "gap: " + pauseReason_ + ", " + seconds;
+    m.gap = true;
+    pauseReason_.clear();
+    addMarker(std::move(m));
+}
+
+int ChartLog::placeMarker(std::string text) {
+    if (!recording_) return -1;
+    ChartMarker m;
+    m.text = markerText(text);
+    if (m.text.empty()) m.text = "Mark " + std::to_string(markers_.size() + 1);
+    addMarker(std::move(m));
+    return static_cast<int>(markers_.size()) - 1;
+}
+
+// A marker sits on the newest record: its time is now, its place in the
+// store the newest sample (the one before the gap, for a gap's marker).
+void ChartLog::addMarker(ChartMarker m) {
+    m.number = static_cast<int>(markers_.size());
+    m.time = wallClock();
+    int last = store_.count() - 1;
+    while (last > 0 && store_.at(last).isSeparator()) --last;
+    m.record = std::max(last, 0);
+    markers_.push_back(m);
+    if (onMarkerPlaced) onMarkerPlaced(markers_.back());
+    if (onMarkersChanged) onMarkersChanged();
+}
+
+void ChartLog::renameMarker(int index, const std::string& text) {
+    if (index < 0 || index >= static_cast<int>(markers_.size())) return;
+    const std::string t = markerText(text);
+    if (t.empty() || t == markers_[static_cast<size_t>(index)].text) return;
+    markers_[static_cast<size_t>(index)].text = t;
+    if (onMarkersChanged) onMarkersChanged();
+}
+
+void ChartLog::setMarkers(std::vector<ChartMarker> markers) {
+    // Each marker goes on the last sample at or before its time; the
+    // separators' zero times are passed over.
+    size_t next = 0;
+    std::sort(markers.begin(), markers.end(), [](const ChartMarker& a, const ChartMarker& b) { return a.time < b.time; });
+    int lastSample = 0;
+    for (int i = 0; i < store_.count() && next < markers.size(); ++i) {
+        const TrendRecord& r = store_.at(i);
+        if (r.isSeparator()) continue;
+        while (next < markers.size() && markers[next].time < r.time) markers[next++].record = lastSample;
+        lastSample = i;
+    }
+    for (; next < markers.size(); ++next) markers[next].record = lastSample;
+    for (size_t i = 0; i < markers.size(); ++i) markers[i].number = static_cast<int>(i);
+    markers_ = std::move(markers);
+    if (onMarkersChanged) onMarkersChanged();
+}
+
+std::string ChartLog::markerText(const std::string& text) {
+    std::string t = text;
+    for (char& c : t)
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    const size_t first = t.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return t.substr(first, t.find_last_not_of(' ') - first + 1);
 }
 
 // The break goes after the newest record, the last one before the gap, so
@@ -153,6 +234,11 @@ int ChartLog::open(const std::string& path, size_t* cutTail) {
     if (cutTail) *cutTail = cut;
     showingOpened_ = true;
     unsaved_ = 0;
+    lastRecordedMs_ = 0;
+    recoveryName_.clear();
+    const bool hadMarkers = !markers_.empty();
+    markers_.clear();
+    if (hadMarkers && onMarkersChanged) onMarkersChanged();
     // The switch goes back to Stop: switching it on again starts a new log.
     rules.on = false;
     rules.loggingSwitch = kLogStop;
@@ -164,17 +250,28 @@ int ChartLog::open(const std::string& path, size_t* cutTail) {
 void ChartLog::clear() {
     store_.clear();
     unsaved_ = 0;
+    lastRecordedMs_ = 0;
+    pauseReason_.clear();
+    recoveryName_.clear();
+    const bool hadMarkers = !markers_.empty();
+    markers_.clear();
     if (onStoreChanged) onStoreChanged(StoreChange::Cleared);
+    if (hadMarkers && onMarkersChanged) onMarkersChanged();
 }
 
 void ChartLog::attachJournal(std::shared_ptr<SampleJournal> journal) { journal_ = std::move(journal); }
+
+std::string ChartLog::recoveryLogName() {
+    if (recoveryDirectory.empty()) return {};
+    if (recoveryName_.empty()) recoveryName_ = newRecoveryLogName(recoveryDirectory);
+    return recoveryName_;
+}
 
 void ChartLog::openRecoveryJournal() {
     if (recoveryDirectory.empty() || !journalFailure_.empty()) return;
     std::string error;
     if (!journal_) journal_ = std::make_shared<SampleJournal>();
-    if (makeRecoveryDirectory(recoveryDirectory, error) &&
-        journal_->open(newRecoveryLogName(recoveryDirectory), error)) {
+    if (makeRecoveryDirectory(recoveryDirectory, error) && journal_->open(recoveryLogName(), error)) {
         journalValues_.clear();
         return;
     }

@@ -43,6 +43,16 @@ void applyRangeRequest(TSignalSettings& c, const ChannelRangeRequest& r);
 void designChartChannel(TSignalSettings& c, int channel);  // channel 1..8
 void designChartChannels(TSignalSettings (&channels)[8]);
 
+// A labelled moment in the log: placed by the user ("Mark", the M key, a
+// signal to kvrtool), or by the log itself where a gap in the data ends.
+struct ChartMarker {
+    int number = 0;   // 0, 1, 2... in the order placed
+    int record = 0;   // the store index of the record it sits on
+    double time = 0;  // local date-time of that moment, days since 1899-12-30
+    std::string text;
+    bool gap = false;
+};
+
 class ChartLog : public RecordSink {
 public:
     using Clock = std::function<double()>;  // local date-time, days since 1899-12-30
@@ -109,6 +119,22 @@ public:
     void clear();
     void markErased() { note_ = "Log Chart Cleared"; }
 
+    // --- Markers --------------------------------------------------------------------
+    const std::vector<ChartMarker>& markers() const { return markers_; }
+    // Puts a numbered marker at the newest record, while recording; an empty
+    // text becomes "Mark N". Returns the marker's index, or -1 when not
+    // recording.
+    int placeMarker(std::string text = {});
+    void renameMarker(int index, const std::string& text);
+    // The markers of an opened log, placed on its records by their times.
+    void setMarkers(std::vector<ChartMarker> markers);
+    // A marker was placed (the data log writes it after its newest row).
+    std::function<void(const ChartMarker&)> onMarkerPlaced;
+    // Markers were placed, renamed or replaced (views redraw them).
+    std::function<void()> onMarkersChanged;
+    // Keeps marker texts to one line: line breaks and tabs become spaces.
+    static std::string markerText(const std::string& text);
+
     // --- The journal ----------------------------------------------------------------
     // kvrtool: every sample and gap also goes to this journal.
     void attachJournal(std::shared_ptr<SampleJournal> journal);
@@ -118,6 +144,11 @@ public:
     std::function<ValuesFile()> valuesForJournal;
     MessageLog* messages = nullptr;
     SampleJournal* journal() const { return journal_.get(); }
+    // The recovery journal's file name for this log, chosen once per log (a
+    // journal closed at a save comes back under the same name), so files
+    // that go with it (the data log) can be named after it. Empty without a
+    // recovery folder.
+    std::string recoveryLogName();
     // Writes what the journal has queued and closes it; with `remove` the
     // file goes too.
     void closeJournal(bool remove);
@@ -128,6 +159,8 @@ private:
     void openRecoveryJournal();
     void writeJournalValues();
     void followMixtureUnit(const LiveRecord& r);
+    void addMarker(ChartMarker marker);
+    void markGapEnd();
 
     std::array<TChSettings, 8> channels_;
     LiveValues values_;
@@ -140,8 +173,15 @@ private:
     int64_t nextSampleMs_ = 0;
     int unsaved_ = 0;
     std::string note_;
+    std::vector<ChartMarker> markers_;
+    // The last record recorded (0: none since the log began) and why the
+    // recording stopped after it: a gap marker says both when it comes back.
+    int64_t lastRecordedMs_ = 0;
+    std::string pauseReason_;
+    LinkState linkState_ = LinkState::Closed;
     std::shared_ptr<SampleJournal> journal_;
     std::string journalFailure_;
+    std::string recoveryName_;
     std::string journalValues_;  // the image last written beside the recovery journal
     bool journalValuesWritten_ = false;
 };

@@ -43,7 +43,41 @@ void readTimes(int fd, int records, LeftLog& log) {
     }
 }
 
+// Rows of a data log: the lines that begin with a number (not the header's
+// quoted lines, names, units or markers). -1 when there is no file.
+int64_t countDataLogRows(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return -1;
+    int64_t rows = 0;
+    bool lineStart = true;
+    char buffer[1 << 16];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+        for (size_t i = 0; i < n; ++i) {
+            if (lineStart && buffer[i] >= '0' && buffer[i] <= '9') ++rows;
+            lineStart = buffer[i] == '\n';
+        }
+    }
+    std::fclose(f);
+    return rows;
+}
+
+bool lockedByWriter(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return locked;
+}
+
 }  // namespace
+
+std::string dataLogNameFor(const std::string& chartFile) {
+    const size_t dot = chartFile.rfind('.');
+    const size_t slash = chartFile.rfind('/');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? chartFile.substr(0, dot) : chartFile) + ".msl";
+}
 
 std::string defaultRecoveryDirectory() {
     const char* state = std::getenv("XDG_STATE_HOME");
@@ -91,6 +125,14 @@ std::vector<LeftLog> findLeftLogs(const std::string& dir) {
             if (::access(records.c_str(), F_OK) != 0 && errno == ENOENT) ::unlink(path.c_str());
             continue;
         }
+        // A data log goes with its chart file; one left without it (a run
+        // that ended within its first sample) holds no more than a moment.
+        if (endsWith(name, ".msl")) {
+            const std::string records = path.substr(0, path.size() - 4) + ".KVL";
+            if (::access(records.c_str(), F_OK) != 0 && errno == ENOENT && !lockedByWriter(path))
+                ::unlink(path.c_str());
+            continue;
+        }
         if (!endsWith(name, ".KVL")) continue;
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) continue;
@@ -106,9 +148,10 @@ std::vector<LeftLog> findLeftLogs(const std::string& dir) {
         if (log.records > 0) readTimes(fd, log.records, log);
         ::close(fd);
         if (log.records == 0) {
-            removeLogPair(path);
+            if (!lockedByWriter(dataLogNameFor(path))) removeLogPair(path);
             continue;
         }
+        log.dataLogRows = countDataLogRows(dataLogNameFor(path));
         logs.push_back(log);
     }
     ::closedir(d);
@@ -128,14 +171,17 @@ std::string leftLogQuestion(const LeftLog& log) {
             when += span;
         }
     }
-    return "A log recorded" + when + " (" + std::to_string(log.records) +
-           " records) was not saved when the dashboard last ended.\n" + log.chartFile +
+    const std::string dataLog =
+        log.dataLogRows >= 0 ? ", and its full-rate data log of " + std::to_string(log.dataLogRows) + " rows," : "";
+    return "A log recorded" + when + " (" + std::to_string(log.records) + " records)" + dataLog +
+           " was not saved when the dashboard last ended.\n" + log.chartFile +
            "\n\nOpen it now? It opens as a loaded log that you can save under a name of your own.";
 }
 
 void removeLogPair(const std::string& chartFile) {
     ::unlink(chartFile.c_str());
     if (endsWith(chartFile, ".KVL")) ::unlink(valuesFileOf(chartFile).c_str());
+    ::unlink(dataLogNameFor(chartFile).c_str());
 }
 
 }  // namespace kvr

@@ -3,6 +3,7 @@
 // ends normally removes them; one that crashes leaves them for the next start.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,14 @@ bool makeRecoveryDirectory(const std::string& dir, std::string& error);
 // "log-YYYYMMDD-HHMMSS-PID.KVL"; its values file is the same name with .KVV.
 std::string newRecoveryLogName(const std::string& dir);
 
+// The full-rate data log that goes with a chart file: the same name with
+// .msl in place of the extension.
+std::string dataLogNameFor(const std::string& chartFile);
+
 // A recovery log that no running program holds.
 struct LeftLog {
     std::string chartFile;  // .KVL
+    int64_t dataLogRows = -1;  // rows of the data log beside it; -1: none
     int records = 0;        // whole records in it
     double firstTime = 0;   // time stamps of the first and last sample (0: none)
     double lastTime = 0;
@@ -34,7 +40,7 @@ std::vector<LeftLog> findLeftLogs(const std::string& dir);
 // The question put to the user about a left log.
 std::string leftLogQuestion(const LeftLog& log);
 
-// Deletes a chart file and its values file beside it.
+// Deletes a chart file and its values file and data log beside it.
 void removeLogPair(const std::string& chartFile);
 
 }  // namespace kvr

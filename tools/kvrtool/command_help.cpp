@@ -39,23 +39,46 @@ const CommandText kCommandTexts[] = {
      "--log-enable N chooses \"Log Chart Enable\": 0 Stop (default), 1 Go, 2 TP >, 3 RPM >.\n"
      "Input that holds no live record is a failure (status 1).\n"},
     {"csv",
-     "Writes the log chart file FILE.KVL as CSV: a header of the channel units, then per\n"
-     "record the local time (ISO 8601 with milliseconds, or \"separator\" where the log has a\n"
-     "break) and the eight chart channels read back as the log chart reads them. The\n"
-     "channel ranges come from the log's values file (--values, or the .KVV beside\n"
-     "FILE.KVL; the design ranges when there is none). A log cut short while it was being\n"
-     "written is read up to its last whole record, with a warning. -o - is standard output.\n"},
+     "Writes the log chart file FILE.KVL as CSV: a header of \"name (unit)\" cells, then per\n"
+     "record Time (seconds from the first sample), Clock (the local time, ISO 8601 with\n"
+     "milliseconds), the eight chart channels read back as the log chart reads them (the\n"
+     "shortest text that reads back as the stored value), MAP in kPa absolute, and a Marker\n"
+     "column. A break in the log is one row with its Time and every value empty, with a\n"
+     "\"gap: S s\" marker (or the markers of the data log FILE.msl beside it). The channel\n"
+     "ranges come from the log's values file (--values, or the .KVV beside FILE.KVL; the\n"
+     "design ranges when there is none). A log cut short while it was being written is\n"
+     "read up to its last whole record, with a warning. -o - is standard output. The same\n"
+     "as kvrtool export FILE.KVL -o OUT --format csv.\n"},
     {"log",
      "Logs without the window: checks it can write NAME, opens COMn, fetches the values\n"
      "image and polls, recording the eight chart channels every 100 ms while fresh live\n"
-     "records arrive. A gap (a silent ECU, a device gone) gets separator records and a line\n"
-     "on stderr with its start and length; a device that goes away is reopened once a\n"
-     "second until it is back. Samples go to NAME.KVL.partial as they come (a killed run\n"
-     "keeps them: rename it to NAME.KVL) and NAME.KVV gets the image as it arrives; the end\n"
-     "renames the first to NAME.KVL. Ctrl-C ends early and saves. Status 0 when the run\n"
-     "ends with the link up, 1 when the device is gone or the ECU silent at the end.\n"
+     "records arrive, and every good live record in full to the data log NAME.msl (MSL text:\n"
+     "every field with its unit, see kvrtool export). A gap (a silent ECU, a device gone)\n"
+     "gets separator records, a marker \"gap: REASON, S s\" and a line on stderr; a device\n"
+     "that goes away is reopened once a second until it is back. Samples go to\n"
+     "NAME.KVL.partial and rows to NAME.msl.partial as they come (synced each second; a\n"
+     "killed run keeps them: rename them) and NAME.KVV gets the image as it arrives; the end\n"
+     "renames them. Ctrl-C (SIGINT) or SIGTERM ends early and saves. SIGUSR1 places a\n"
+     "marker; with --marks-from-stdin each line read from standard input places a marker\n"
+     "with that line as its text. Status 0 when the run ends with the link up, 1 when the\n"
+     "device is gone or the ECU silent at the end.\n"
      "--interval MS is the data interval (default 45; 0: poll again as soon as a record is\n"
-     "decoded). --records FILE.csv writes every good live record with its arrival time.\n"},
+     "decoded). --records FILE.csv writes every good live record with its arrival time and\n"
+     "every field.\n"},
+    {"export",
+     "Writes the log IN as OUT in another format: msl (tab-separated text with names and\n"
+     "units rows, MARK lines for markers), mlg (the binary MLVLG version 1 log, markers as\n"
+     "marker blocks) or csv (a header of \"name (unit)\", a Marker column). The format comes\n"
+     "from --format or OUT's extension. IN is a data log (.msl) or a log chart file (.KVL,\n"
+     "read back on the ranges of its values file: --values, or the .KVV beside it; markers\n"
+     "from the .msl beside it). A break in the log is a row of empty cells. Every export\n"
+     "has Time (seconds from the start) and MAP in kPa absolute. --from S and --to S keep\n"
+     "the rows from S to S, each seconds from the start or an ISO 8601 time\n"
+     "(2026-12-08T16:27:44, local unless it ends in Z or +HH:MM). --stats also prints each\n"
+     "column's minimum, mean and maximum over those rows. Nothing is written on a failure.\n"},
+    {"stats",
+     "Prints the minimum, mean and maximum of each column of the log IN (as export reads\n"
+     "it) over the rows from --from to --to, with the count of values.\n"},
 };
 
 const char kNames[] =

@@ -26,6 +26,8 @@ int runPrint(const Args& args);
 int runDecode(const Args& args);
 int runCsv(const Args& args);
 int runLog(const Args& args);
+int runExport(const Args& args);
+int runStats(const Args& args);
 
 // Every command, in the order `kvrtool --help` lists them.
 const std::vector<Command>& commands();

@@ -17,6 +17,19 @@ std::string isoLocalTime(double days) {
     return kvr::dateText(days) + text;
 }
 
+namespace {
+
+const char* unitName(char unit) { return unit == 'C' ? "C" : unit == 'F' ? "F" : "as sent"; }
+
+std::string number(const std::optional<double>& v, int decimals) {
+    if (!v) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, *v);
+    return text;
+}
+
+}  // namespace
+
 LiveRecordsCsv::~LiveRecordsCsv() { close(); }
 
 bool LiveRecordsCsv::open(const std::string& path) {
@@ -38,16 +51,23 @@ void LiveRecordsCsv::onRecord(const kvr::LiveRecord& record) {
         // an absolute one inHg absolute (the MP label says which).
         std::fprintf(file_,
                      "time,rpm (1/min),map (%s),afr (ratio),o2 (V),ignition (deg),throttle (counts),knock (counts),"
-                     "injector pulse (ms),duty (%%),outputs (hex)\n",
-                     (facts_.mapSensorCode & 0x30) == 0x10 ? "inHg abs" : "inHg vac / psi boost");
+                     "injector pulse (ms),duty (%%),outputs (hex),engine temp (%s),air temp (%s),battery (V),"
+                     "knob (%%),check engine (code)\n",
+                     (facts_.mapSensorCode & 0x30) == 0x10 ? "inHg abs" : "inHg vac / psi boost",
+                     unitName(record.engineTempUnit), unitName(record.airTempUnit));
         headerWritten_ = true;
     }
     const kvr::LiveValues& v = values_;
     std::string duty = v.dutyText;
     while (!duty.empty() && duty.front() == ' ') duty.erase(duty.begin());
-    std::fprintf(file_, "%s,%.0f,%.2f,%.2f,%.3f,%d,%u,%d,%.3f,%s,%02X\n", isoLocalTime(record.arrivalDays).c_str(),
+    // The fields added after the first ten are empty where the record lacks them.
+    const std::string extra = number(record.engineTemp, 0) + "," + number(record.airTemp, 0) + "," +
+                              number(record.batteryVolts, 1) + "," +
+                              (record.knobPercent ? std::to_string(*record.knobPercent) : std::string()) + "," +
+                              std::to_string(record.checkEngine);
+    std::fprintf(file_, "%s,%.0f,%.2f,%.2f,%.3f,%d,%u,%d,%.3f,%s,%02X,%s\n", isoLocalTime(record.arrivalDays).c_str(),
                  v.rpm, v.map, v.afr, v.o2Volts, v.ignition, static_cast<unsigned>(v.throttle), v.knock, v.pulseMs,
-                 duty.c_str(), static_cast<unsigned>(v.outputs));
+                 duty.c_str(), static_cast<unsigned>(v.outputs), extra.c_str());
 }
 
 bool LiveRecordsCsv::close() {

@@ -5,6 +5,7 @@
 // while fresh live records arrive. Samples go to disk as they are taken, so
 // a killed run keeps its log; a device that goes away is reopened when it
 // comes back, and each gap is marked.
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -49,16 +50,20 @@ constexpr Ms kByteDrivenRepoll{200};
 const char kPartialSuffix[] = ".partial";
 
 volatile std::sig_atomic_t gStopRequested = 0;
+volatile std::sig_atomic_t gMarksRequested = 0;
 
 void onStopSignal(int) { gStopRequested = 1; }
+void onMarkSignal(int) { gMarksRequested = gMarksRequested + 1; }
 
 // Without SA_RESTART, so a signal also cuts the current sleep short.
-void catchStopSignals() {
+void catchSignals() {
     struct sigaction sa {};
     sa.sa_handler = onStopSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    sa.sa_handler = onMarkSignal;
+    sigaction(SIGUSR1, &sa, nullptr);
 }
 
 struct LogOptions {
@@ -67,6 +72,7 @@ struct LogOptions {
     std::string name;      // without extension
     int interval = 45;     // data interval in ms; 0: poll again as soon as a record is in
     std::string records;   // CSV of every good live record, or empty
+    bool marksFromStdin = false;  // each line read from standard input is a marker
 };
 
 bool parseWhole(const std::string& v, long lo, long hi, long& out) {
@@ -81,6 +87,10 @@ bool parseWhole(const std::string& v, long lo, long hi, long& out) {
 int parseOptions(const Args& args, LogOptions& o) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--marks-from-stdin") {
+            o.marksFromStdin = true;
+            continue;
+        }
         if (a != "--port" && a != "--seconds" && a != "-o" && a != "--interval" && a != "--records")
             return usageError("log", "unknown argument " + a);
         if (i + 1 >= args.size()) return usageError("log", a + " needs a value");
@@ -107,8 +117,9 @@ int parseOptions(const Args& args, LogOptions& o) {
             o.name = v;
         }
     }
-    if (o.port < 0 || o.seconds <= 0 || o.name.empty())
-        return usageError("log", "--port, --seconds and -o are all needed");
+    if (o.port < 0) return usageError("log", "--port COMn is needed");
+    if (o.seconds <= 0) return usageError("log", "--seconds S is needed");
+    if (o.name.empty()) return usageError("log", "-o NAME is needed");
     // "-o run.KVL" means the pair run.KVL and run.KVV, not run.KVL.KVL.
     const std::string ext = o.name.size() > 4 ? o.name.substr(o.name.size() - 4) : "";
     std::string upper = ext;
@@ -122,19 +133,63 @@ double secondsOf(Clock::duration d) { return std::chrono::duration<double>(d).co
 
 int64_t msOf(Clock::time_point t) { return std::chrono::duration_cast<Ms>(t.time_since_epoch()).count(); }
 
-// Waits until the port has bytes to read or `until`, whichever is first.
-void waitForBytes(int port, Clock::time_point until) {
+// Waits until the port (unless -1) or `other` (unless -1) has bytes to read,
+// or `until`, whichever is first.
+void waitForBytes(int port, Clock::time_point until, int other) {
     const auto left = std::chrono::duration_cast<Ms>(until - Clock::now()).count();
     if (left <= 0) return;
-    const int fd = static_cast<int>(SioSetInteger(port, 'H', 0));
-    if (fd < 0) {
+    const int fd = port < 0 ? -1 : static_cast<int>(SioSetInteger(port, 'H', 0));
+    if (fd < 0 && other < 0) {
         const timespec ts{0, static_cast<long>(std::min<long long>(left, 50)) * 1000000L};
         ::nanosleep(&ts, nullptr);
         return;
     }
-    struct pollfd p {fd, POLLIN, 0};
-    ::poll(&p, 1, static_cast<int>(left));
+    struct pollfd p[2] = {{fd, POLLIN, 0}, {other, POLLIN, 0}};
+    ::poll(p, 2, static_cast<int>(left));
 }
+
+// Marker texts from standard input, a line at a time, read without blocking
+// the loop. At the end of the input it stops reading.
+class MarkLines {
+public:
+    void start() {
+        const int flags = ::fcntl(STDIN_FILENO, F_GETFL);
+        if (flags < 0 || ::fcntl(STDIN_FILENO, F_SETFL, flags | O_NONBLOCK) < 0) return;
+        fd_ = STDIN_FILENO;
+    }
+    int fd() const { return fd_; }
+    // The next whole line read so far, without its line end.
+    bool next(std::string& line) {
+        if (fd_ >= 0) readSome();
+        const size_t end = pending_.find('\n');
+        if (end == std::string::npos) return false;
+        line = pending_.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        pending_.erase(0, end + 1);
+        return true;
+    }
+
+private:
+    void readSome() {
+        char buffer[512];
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n > 0) {
+                pending_.append(buffer, static_cast<size_t>(n));
+                continue;
+            }
+            if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                // The end of the input: a last line without its line end counts.
+                if (!pending_.empty() && pending_.back() != '\n') pending_ += '\n';
+                fd_ = -1;
+            }
+            return;
+        }
+    }
+
+    int fd_ = -1;
+    std::string pending_;
+};
 
 void sleepUntil(Clock::time_point t) {
     const auto d = t - Clock::now();
@@ -194,6 +249,7 @@ public:
             }
             session.checkLink();
             core_.chartLog.sampleIfDue(msOf(now));
+            takeMarkers();
             if (now >= nextProgress) {
                 progress(now - start_);
                 nextProgress += kProgressInterval;
@@ -202,14 +258,40 @@ public:
             if (core_.chartLog.recording()) wake = std::min(wake, Clock::time_point(Ms(core_.chartLog.nextSampleMs())));
             if (session.linkLive()) wake = std::min(wake, Clock::time_point(Ms(session.staleAtMs() + 1)));
             if (byteDriven() && session.portOpen && !session.reconnecting())
-                waitForBytes(session.portNumber, wake);
+                waitForBytes(session.portNumber, wake, marks_.fd());
+            else if (marks_.fd() >= 0)
+                waitForBytes(-1, wake, marks_.fd());
             else
                 sleepUntil(wake);
         }
         if (gapFrom_) reportGap(*gapFrom_, Clock::now(), true);
     }
 
+    MarkLines& marks() { return marks_; }
+
 private:
+    // A marker for each SIGUSR1 and each line on standard input, at the
+    // newest record; said on stderr, as the window's text log says it.
+    void takeMarkers() {
+        while (gMarksRequested > 0) {
+            gMarksRequested = gMarksRequested - 1;
+            placeMarker({});
+        }
+        std::string line;
+        while (marks_.next(line)) placeMarker(line);
+    }
+
+    void placeMarker(const std::string& text) {
+        if (core_.placeMarker(text)) {
+            const kvr::ChartMarker& m = core_.chartLog.markers().back();
+            std::fprintf(stderr, "kvrtool log: marker %d at %.1f s: %s\n", m.number + 1,
+                         secondsOf(Clock::now() - start_), m.text.c_str());
+        } else {
+            std::fprintf(stderr, "kvrtool log: no marker placed: nothing is being recorded (no live data)\n");
+        }
+        core_.messages.lines.clear();
+    }
+
     // With --interval 0 the tick runs whenever bytes arrive, so each record
     // is acknowledged (and the next polled) the moment it is complete.
     bool byteDriven() const { return options_.interval == 0 && core_.session.valuesLoaded; }
@@ -259,20 +341,25 @@ private:
     std::string valuesWritten_;
     bool interrupted_ = false;
     int liveRecords_ = 0;
+    MarkLines marks_;
 };
 
 // Creates the output files before anything else, so a folder that cannot be
 // written to fails at once rather than after the whole run.
 bool prepareOutput(const std::string& name, kvr::SampleJournal& journal) {
     const std::string partial = name + ".KVL" + kPartialSuffix;
-    // The samples of an earlier run that was killed are never overwritten.
-    struct stat st {};
-    if (::stat(partial.c_str(), &st) == 0 && st.st_size > 0) {
-        std::fprintf(stderr,
-                     "kvrtool log: %s holds the samples of an earlier run that was cut short: rename it to %s.KVL "
-                     "to keep them, or remove it\n",
-                     partial.c_str(), name.c_str());
-        return false;
+    // The samples and rows of an earlier run that was killed are never
+    // overwritten.
+    for (const char* ext : {".KVL", ".msl"}) {
+        const std::string earlier = name + ext + kPartialSuffix;
+        struct stat st {};
+        if (::stat(earlier.c_str(), &st) == 0 && st.st_size > 0) {
+            std::fprintf(stderr,
+                         "kvrtool log: %s holds the data of an earlier run that was cut short: rename it to %s%s "
+                         "to keep it, or remove it\n",
+                         earlier.c_str(), name.c_str(), ext);
+            return false;
+        }
     }
     std::string error;
     if (!journal.open(partial, error)) {
@@ -289,6 +376,26 @@ bool prepareOutput(const std::string& name, kvr::SampleJournal& journal) {
 
 // A normal end: the journal, complete and synced, becomes NAME.KVL in one
 // rename; should it have failed, the samples held in memory are saved instead.
+// The data log, complete and synced, becomes NAME.msl in one rename.
+bool finishDataLog(kvr::DataLog& dataLog, const std::string& name) {
+    if (!dataLog.isOpen()) return true;  // no row was ever recorded
+    const std::string partial = dataLog.path();
+    const std::string msl = name + ".msl";
+    const int writeError = dataLog.writeError();
+    dataLog.close();
+    if (writeError != 0) {
+        std::fprintf(stderr, "kvrtool log: writing %s failed: %s\n", partial.c_str(), std::strerror(writeError));
+        return false;
+    }
+    if (::rename(partial.c_str(), msl.c_str()) != 0) {
+        std::fprintf(stderr, "kvrtool log: cannot rename %s to %s: %s\n", partial.c_str(), msl.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    std::fprintf(stderr, "kvrtool log: saved %lld rows to %s\n", static_cast<long long>(dataLog.rows()), msl.c_str());
+    return true;
+}
+
 bool finishLog(kvr::SampleJournal& journal, const kvr::DashboardCore& core, const std::string& name) {
     const std::string kvl = name + ".KVL", kvv = name + ".KVV";
     const std::string partial = journal.path();
@@ -339,6 +446,10 @@ int runLog(const Args& args) {
     // end, into the journal that becomes NAME.KVL.
     core.chartLog.rules.loggingSwitch = kvr::kLogGo;
     core.chartLog.attachJournal(journal);
+    // Every record in full goes to NAME.msl.partial as it comes; the end
+    // renames it.
+    core.dataLog.newPath = [&options] { return options.name + ".msl" + kPartialSuffix; };
+    core.session.stopHint = "Ctrl-C or the end of --seconds stops";
     core.session.setDataInterval(std::to_string(options.interval));
     core.session.openPort(options.port);
     if (!core.session.portOpen) {
@@ -350,17 +461,19 @@ int runLog(const Args& args) {
     }
 
     gStopRequested = 0;
-    catchStopSignals();
+    gMarksRequested = 0;
+    catchSignals();
     std::fprintf(stderr, "kvrtool log: logging %s for %g s to %s.KVL (samples go to %s as they come)\n", com.c_str(),
                  options.seconds, options.name.c_str(), journal->path().c_str());
     LogRun run(core, options);
+    if (options.marksFromStdin) run.marks().start();
     run.run();
     const kvr::LinkState endState = core.session.linkState();
     const bool imageReceived = core.session.valuesLoaded;  // closing the port clears it
     core.session.closePort();
     if (run.interrupted()) std::fprintf(stderr, "kvrtool log: stopped early on request\n");
 
-    const bool saved = finishLog(*journal, core, options.name);
+    const bool saved = finishLog(*journal, core, options.name) & finishDataLog(core.dataLog, options.name);
     if (!options.records.empty() && !records.close()) return 1;
     if (endState == kvr::LinkState::DeviceGone) {
         std::fprintf(stderr, "kvrtool log: %s: the device was still gone at the end; the log %s\n", com.c_str(),

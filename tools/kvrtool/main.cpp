@@ -24,7 +24,12 @@ const std::vector<Command>& commands() {
         {"sheets", "FILE.KVV", runSheets},
         {"decode", "[--values FILE.KVV] [--log-enable N] [FILE]  (RPM and pulse width need --values)", runDecode},
         {"csv", "FILE.KVL [--values FILE.KVV] [-o OUT]  (values file: beside FILE.KVL when not given)", runCsv},
-        {"log", "--port COMn --seconds S -o NAME [--interval MS] [--records FILE.csv]  (writes NAME.KVL and NAME.KVV)", runLog},
+        {"log",
+         "--port COMn --seconds S -o NAME [--interval MS] [--records FILE.csv] [--marks-from-stdin]  (writes NAME.KVL, "
+         "NAME.KVV and NAME.msl)",
+         runLog},
+        {"export", "IN -o OUT [--format msl|mlg|csv] [--from S] [--to S] [--values FILE.KVV] [--stats]", runExport},
+        {"stats", "IN [--from S] [--to S] [--values FILE.KVV]", runStats},
     };
     return all;
 }

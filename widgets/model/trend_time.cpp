@@ -18,6 +18,28 @@ constexpr double kUnixEpochDays = 25569.0;
 
 double daysFromLocalSeconds(double localSeconds) { return kUnixEpochDays + localSeconds / 86400.0; }
 
+double localDaysFromUnixMs(int64_t unixMs) {
+    const std::time_t secs = static_cast<std::time_t>(unixMs / 1000);
+    std::tm local{};
+    localtime_r(&secs, &local);
+    return daysFromLocalSeconds(static_cast<double>(unixMs) / 1000.0 + static_cast<double>(local.tm_gmtoff));
+}
+
+int64_t unixMsFromLocalDays(double days) {
+    const DayTime t = splitDays(days);
+    // The local wall-clock seconds since 1970, split into a calendar time
+    // that mktime resolves with the zone's rules for that date.
+    const int64_t localMs = (t.day - static_cast<int64_t>(kUnixEpochDays)) * kMsPerDay + t.msOfDay;
+    const std::time_t localSecs = static_cast<std::time_t>(localMs / 1000 - (localMs % 1000 < 0 ? 1 : 0));
+    std::tm fields{};
+    gmtime_r(&localSecs, &fields);
+    fields.tm_isdst = -1;
+    const std::time_t utc = std::mktime(&fields);
+    if (utc == static_cast<std::time_t>(-1)) return 0;
+    const int64_t msPart = ((localMs % 1000) + 1000) % 1000;
+    return static_cast<int64_t>(utc) * 1000 + msPart;
+}
+
 double localNowDays() {
     using namespace std::chrono;
     const auto now = system_clock::now();

@@ -14,6 +14,12 @@ double localNowDays();
 // (that is, UTC seconds plus the zone's offset).
 double daysFromLocalSeconds(double localSeconds);
 
+// Unix milliseconds (UTC) as local days since 1899-12-30, and back. The way
+// back reads the local time as the zone had it then (-1 day on a date
+// before 1970 is not expected and gives 0).
+double localDaysFromUnixMs(int64_t unixMs);
+int64_t unixMsFromLocalDays(double days);
+
 // The time stamp split into whole milliseconds: day number and time of day.
 struct DayTime {
     int64_t day;      // days since 1899-12-30
