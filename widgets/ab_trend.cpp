@@ -116,6 +116,7 @@ void TAbTrend::presentNewRecords() {
             break;
         }
     }
+    emit viewChanged();
 }
 
 void TAbTrend::viewStore(const kvr::TrendStore& store) {
@@ -131,6 +132,7 @@ void TAbTrend::storeChanged(kvr::StoreChange change) {
     }
     recorder_.storeChanged(change);
     update();
+    emit viewChanged();
 }
 
 void TAbTrend::fullRepaint() {
@@ -138,6 +140,7 @@ void TAbTrend::fullRepaint() {
     recorder_.invalidateView();
     drawPlan();
     update();
+    emit viewChanged();
 }
 
 int TAbTrend::scaleWidth(int channel) const {
@@ -298,7 +301,10 @@ void TAbTrend::resizeEvent(QResizeEvent* event) {
 
 void TAbTrend::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::FontChange) fullRepaint();
+    if (event->type() == QEvent::FontChange) {
+        measureMarkerLabels();
+        fullRepaint();
+    }
 }
 
 void TAbTrend::setCaption(const QString& caption) {

@@ -16,6 +16,10 @@
 // drops the reference; Ctrl and the mouse wheel zoom the time axis round
 // the pointer. The hint (tool tip) shows over the caption only, so it never
 // covers the data under the pointer.
+//
+// Markers: labelled vertical lines at chosen records, drawn over the plot
+// at any zoom while their records are in view; a double-click on a label
+// asks the owner to rename it.
 #pragma once
 
 #include <QColor>
@@ -25,6 +29,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <vector>
+
+#include "widgets/model/trend_markers.h"
 #include "widgets/model/trend_recorder.h"
 #include "widgets/model/trend_zoom.h"
 
@@ -113,6 +120,19 @@ public:
     QColor ColorReferenceLine() const { return colorReferenceLine_; }
     void setColorReferenceLine(const QColor& c);
 
+    // The markers to draw, each on its record of the store; the chart keeps
+    // a copy and repaints.
+    void setMarkers(std::vector<kvr::TrendMarker> markers);
+    const std::vector<kvr::TrendMarker>& markers() const { return markers_; }
+    // The marker whose label is at `pos` (widget coordinates), or -1.
+    int markerAt(const QPoint& pos) const;
+    QColor ColorMarker() const { return colorMarker_; }
+    void setColorMarker(const QColor& c);
+    QColor ColorGapMarker() const { return colorGapMarker_; }
+    void setColorGapMarker(const QColor& c);
+    // The records the plot shows now.
+    kvr::RecordSpan visibleRecords() const;
+
     // Controls that live in the chart: `left` and `right` stand in the
     // caption row at the ends of the plot's width, `footer` on a row of its
     // own under the time labels. The chart lays them out; it does not own
@@ -143,6 +163,11 @@ signals:
     void followingChanged(bool following);
     void timeScaleChanged();
     void referenceChanged();
+    // The records in view or their drawing changed: a move, a zoom, new
+    // records, a new size.
+    void viewChanged();
+    // A marker's label was double-clicked (its index in markers()).
+    void markerLabelDoubleClicked(int marker);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -151,6 +176,7 @@ protected:
     bool event(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -182,6 +208,12 @@ private:
     void paintTimeLabels(QPainter& p);
     void paintCursorLine(QPainter& p);
     void paintReferenceLine(QPainter& p);
+    void paintMarkers(QPainter& p);
+    // The labels of the markers in view, in plot coordinates.
+    std::vector<kvr::MarkerLabel> markerLabels() const;
+    // Each marker's label text as drawn (cut to fit) and its box's width,
+    // worked out when the markers or the font change.
+    void measureMarkerLabels();
     QString timeLabel(double days) const;
 
     kvr::TrendRecorder recorder_;
@@ -200,6 +232,11 @@ private:
     QColor colorTime_;
     QColor colorPlot_{Qt::black};
     QColor colorReferenceLine_{0xFF, 0x80, 0x00};
+    QColor colorMarker_{0xFF, 0x5C, 0xE6};
+    QColor colorGapMarker_{0xA0, 0xA0, 0xA0};
+    std::vector<kvr::TrendMarker> markers_;
+    std::vector<QString> markerTexts_;
+    std::vector<int> markerWidths_;
     QPointer<QWidget> headerLeft_;
     QPointer<QWidget> headerRight_;
     QPointer<QWidget> footer_;

@@ -1,5 +1,6 @@
 // The trend chart's mouse, wheel and keys: the cursor read-out, the
-// reference cursor, moving and zooming the time axis.
+// reference cursor, moving and zooming the time axis, and a double-click on
+// a marker's label.
 #include "widgets/ab_trend.h"
 
 #include <QDateTime>
@@ -42,10 +43,23 @@ void TAbTrend::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     if (!plotRect_.contains(pos)) return;
     if (event->button() == Qt::LeftButton) {
+        // A marker's label is there to be double-clicked: a click on it
+        // leaves the reference where it is.
+        if (markerAt(pos) >= 0) return;
         setReferenceAt(pos.x() - plotRect_.left());
     } else if (event->button() == Qt::RightButton) {
         clearReference();
     }
+}
+
+void TAbTrend::mouseDoubleClickEvent(QMouseEvent* event) {
+    const int marker = event->button() == Qt::LeftButton ? markerAt(event->position().toPoint()) : -1;
+    if (marker < 0) {
+        QWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    event->accept();
+    emit markerLabelDoubleClicked(marker);
 }
 
 void TAbTrend::wheelEvent(QWheelEvent* event) {
@@ -116,8 +130,16 @@ bool TAbTrend::event(QEvent* event) {
             // the very values the pointer is reading.
             const auto* help = static_cast<QHelpEvent*>(event);
             const QRect caption = captionRect();
+            const int marker = markerAt(help->pos());
             if (!toolTip().isEmpty() && caption.contains(help->pos())) {
                 QToolTip::showText(help->globalPos(), toolTip(), this, caption);
+            } else if (marker >= 0) {
+                // A label covers its own bit of the plot only; it may be cut short.
+                const std::string& label = markers_[static_cast<size_t>(marker)].label;
+                QToolTip::showText(help->globalPos(),
+                                   QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size())) +
+                                       QStringLiteral("\n(double-click to rename)"),
+                                   this);
             } else {
                 QToolTip::hideText();
                 event->ignore();

@@ -1,5 +1,5 @@
 // Painting the trend chart: the plot image, its scales, time labels, cursor
-// and reference lines.
+// and reference lines (the markers over the plot: ab_trend_markers.cpp).
 #include "widgets/ab_trend.h"
 
 #include <QDateTime>
@@ -142,6 +142,7 @@ void TAbTrend::paintEvent(QPaintEvent*) {
     p.drawLine(inner.topRight(), inner.bottomRight());
 
     if (!plot_.isNull()) p.drawImage(plotRect_.topLeft(), plot_);
+    paintMarkers(p);
     paintTimeLabels(p);
     paintReferenceLine(p);
     paintCursorLine(p);

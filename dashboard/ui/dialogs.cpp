@@ -1,10 +1,13 @@
 #include "dashboard/ui/dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 
 void QtDialogs::warning(QWidget* parent, const QString& text) {
     QMessageBox::warning(parent, QStringLiteral("KVR Dash & Logger"), text, QMessageBox::Ok);
@@ -20,6 +23,15 @@ std::optional<QString> QtDialogs::saveFileName(QWidget* parent, const QString& p
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
     if (!filter.isEmpty()) dialog.setNameFilter(filter);
+    // A name typed without an extension takes the one of the type chosen
+    // in the list ("CSV text (*.csv)"), not always the first type's.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+        const qsizetype star = chosen.indexOf(QStringLiteral("(*."));
+        if (star < 0) return;
+        const QString rest = chosen.mid(star + 3);
+        const qsizetype end = rest.indexOf(QRegularExpression(QStringLiteral("[ )]")));
+        if (end > 0) dialog.setDefaultSuffix(rest.left(end));
+    });
     dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
@@ -54,4 +66,14 @@ int QtDialogs::choose(QWidget* parent, const QString& text, const QStringList& b
     }
     box.exec();
     return static_cast<int>(added.indexOf(box.clickedButton()));
+}
+
+std::optional<QString> Dialogs::textInput(QWidget*, const QString&, const QString&) { return std::nullopt; }
+
+std::optional<QString> QtDialogs::textInput(QWidget* parent, const QString& label, const QString& text) {
+    bool ok = false;
+    const QString entered =
+        QInputDialog::getText(parent, QStringLiteral("KVR Dash & Logger"), label, QLineEdit::Normal, text, &ok);
+    if (!ok) return std::nullopt;
+    return entered;
 }

@@ -27,6 +27,10 @@ public:
     // A modal question with one button per choice (the first is the
     // default): the index pressed, or -1 when closed without a choice.
     virtual int choose(QWidget* parent, const QString& text, const QStringList& buttons) = 0;
+    // A one-line text box preset to `text` (a marker's new name, say): the
+    // text entered, or nothing when cancelled. A set of dialogs that has no
+    // such box answers as if cancelled.
+    virtual std::optional<QString> textInput(QWidget* parent, const QString& label, const QString& text);
 };
 
 // The real boxes.
@@ -39,4 +43,5 @@ public:
     std::optional<QString> openFileName(QWidget* parent, const QString& preset) override;
     bool print(QWidget* parent, QPrinter& printer) override;
     int choose(QWidget* parent, const QString& text, const QStringList& buttons) override;
+    std::optional<QString> textInput(QWidget* parent, const QString& label, const QString& text) override;
 };

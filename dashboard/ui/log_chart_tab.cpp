@@ -1,6 +1,7 @@
 #include "dashboard/ui/log_chart_tab.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,14 +12,19 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/chart_view_channels.h"
 #include "dashboard/logging/cursor_readout.h"
+#include "dashboard/logging/range_stats.h"
 #include "dashboard/ui/log_chart_design.h"
 #include "dashboard/ui/placed_controls.h"
 #include "widgets/ab_led.h"
 #include "widgets/ab_trend.h"
+#include "widgets/model/trend_markers.h"
 #include "widgets/recording_clock.h"
 
 namespace {
@@ -58,6 +64,31 @@ QLineEdit* hiddenName(QWidget* page) {
 
 const char* const kReferenceHint = "Click the chart to set a reference cursor; right-click or Esc drops it.";
 
+// The statistics line: two text rows, updated at most this often while
+// records arrive or the view moves.
+constexpr int kStatsRows = 2;
+constexpr int kStatsPauseMs = 250;
+const QString kStatsSeparator = QStringLiteral("   |   ");
+
+// `parts` joined into at most `rows` lines no wider than `width`; what does
+// not fit ends the last line in "...".
+QString linesOf(const QStringList& parts, const QFontMetrics& fm, int width, int rows) {
+    QStringList lines;
+    QString line;
+    for (const QString& part : parts) {
+        const QString longer = line.isEmpty() ? part : line + kStatsSeparator + part;
+        if (line.isEmpty() || fm.horizontalAdvance(longer) <= width || lines.size() == rows - 1) {
+            line = longer;
+        } else {
+            lines << line;
+            line = part;
+        }
+    }
+    if (!line.isEmpty()) lines << line;
+    for (QString& l : lines) l = fm.elidedText(l, Qt::ElideRight, width);
+    return lines.join('\n');
+}
+
 // A button of the chart's own bar. It leaves the keyboard focus where it
 // is (Tab still reaches it), so the chart keeps its keys after a click.
 QPushButton* chartButton(QWidget* bar, const QString& text, const QString& name, const QString& tip) {
@@ -90,10 +121,13 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     QWidget* liveBar = buildLiveBar(page);
     chart->setHeaderWidgets(zoomBar, liveBar);
     buildReferenceReadout();
+    buildRangeStatsLine();
+    placeChartAndStats(kChartWidth, kChartHeight);
     connectChartBars();
     buildLegend(page);
     nameControls();
     colourScalePanels();
+    showMarkers();
 }
 
 // Row 1: the logging trigger and its thresholds, the lamp, the files.
@@ -173,9 +207,18 @@ void LogChartTab::buildChart(QWidget* page) {
     designLogChart(chart);
     // The log samples, marks gaps and keeps every record, and says when it changed.
     chart->viewStore(core_.chartLog.store());
-    core_.chartLog.onStoreChanged = [this](kvr::StoreChange change) { chart->storeChanged(change); };
-    core_.chartLog.onRecordingChanged = [this](bool on) { followRecording(on); };
+    core_.chartLog.onStoreChanged = [this](kvr::StoreChange change) {
+        chart->storeChanged(change);
+        // An opened or emptied log takes its markers with it.
+        if (change == kvr::StoreChange::Opened || change == kvr::StoreChange::Cleared) showMarkers();
+    };
+    core_.chartLog.onRecordingChanged = [this](bool on) {
+        followRecording(on);
+        emit recordingChanged(on);
+    };
+    core_.chartLog.onMarkersChanged = [this] { showMarkers(); };
     connect(chart, &TAbTrend::newCursorPos, this, &LogChartTab::showCursorValues);
+    connect(chart, &TAbTrend::markerLabelDoubleClicked, this, &LogChartTab::markerRenameAsked);
 
     cursorReadout = new QLabel("Log data, move mouse over Log Chart", page);
     cursorReadout->setGeometry(4, kChartTop + kChartHeight + 4, 860, 18);
@@ -208,6 +251,11 @@ QWidget* LogChartTab::buildTimeZoomBar(QWidget* page) {
 
 QWidget* LogChartTab::buildLiveBar(QWidget* page) {
     QWidget* bar = chartBar(chart, page->font());
+    markButton = chartButton(bar, "Mark", "Place marker",
+                             "Place a numbered marker at the newest record (key M), while the log records; "
+                             "double-click a marker's label to rename it");
+    markButton->setFixedWidth(markButton->fontMetrics().horizontalAdvance(markButton->text()) + 16);
+    connect(markButton, &QPushButton::clicked, this, &LogChartTab::markClicked);
     liveButton = chartButton(bar, "Live", "Live",
                              "Follow the newest record (key End); pressed in while the chart follows");
     liveButton->setCheckable(true);
@@ -234,6 +282,33 @@ void LogChartTab::buildReferenceReadout() {
     referenceReadout->setFont(font);
     referenceReadout->setAccessibleName("Reference cursor read-out");
     chart->setFooterWidget(referenceReadout);
+}
+
+// Under the chart, in the read-out line's font; the whole list in its tool tip.
+void LogChartTab::buildRangeStatsLine() {
+    rangeStatsLine = new QLabel(chart->parentWidget());
+    rangeStatsLine->setFont(referenceReadout->font());
+    rangeStatsLine->setAccessibleName("Statistics of the records in view");
+    rangeStatsLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    statsHeight_ = kStatsRows * QFontMetrics(rangeStatsLine->font()).height() + 2;
+    statsPause_.setSingleShot(true);
+    statsPause_.setInterval(kStatsPauseMs);
+    connect(&statsPause_, &QTimer::timeout, this, [this] {
+        if (!statsPending_) return;
+        statsPending_ = false;
+        showRangeStats();
+        statsPause_.start();
+    });
+    connect(chart, &TAbTrend::viewChanged, this, &LogChartTab::rangeStatsDue);
+    // Out of sight the line is not worked out; it catches up when shown.
+    chart->installEventFilter(this);
+}
+
+// The line first: the chart's new size has the line worked out again, at its new width.
+void LogChartTab::placeChartAndStats(int width, int height) {
+    const int chartHeight = std::max(0, height - statsHeight_ - 1);
+    rangeStatsLine->setGeometry(4, kChartTop + chartHeight + 1, std::max(0, width - 8), statsHeight_);
+    chart->setGeometry(0, kChartTop, width, chartHeight);
 }
 
 void LogChartTab::connectChartBars() {
@@ -289,6 +364,8 @@ void LogChartTab::nameControls() {
         {timeScaleLabel, "TimeScaleLabel"},
         {liveButton, "LiveButton"},
         {referenceReadout, "ReferenceLabel"},
+        {markButton, "markButton"},
+        {rangeStatsLine, "rangeStatsLine"},
         {legendBox, "GroupBox2"},
         {loggingSwitch, "logselectbutton"},
         {throttleThresholdEdit, "SpinEdit1"},
@@ -369,6 +446,7 @@ void LogChartTab::showTimeScale() {
 LogChartTab::~LogChartTab() {
     core_.chartLog.onStoreChanged = nullptr;
     core_.chartLog.onRecordingChanged = nullptr;
+    core_.chartLog.onMarkersChanged = nullptr;
     followRecording(false);
 }
 
@@ -396,8 +474,74 @@ void LogChartTab::apply() {
 }
 
 void LogChartTab::fitToWindow(const kvr::ResizeLayout& r) {
-    chart->resize(r.logChartWidth.value_or(chart->width()), r.logChartHeight.value_or(chart->height()));
+    placeChartAndStats(r.logChartWidth.value_or(chart->width()),
+                       r.logChartHeight.value_or(chart->height() + statsHeight_ + 1));
     if (r.panel27Left) rightScalePanel->move(*r.panel27Left, rightScalePanel->y());
     if (r.spinEdit3Left) rightScaleChannel->move(*r.spinEdit3Left, rightScaleChannel->y());
     if (r.label5Top) cursorReadout->move(cursorReadout->x(), *r.label5Top);
+}
+
+// "1 Mark 1": the marker's number and its text; a gap's marker drawn apart.
+void LogChartTab::showMarkers() {
+    std::vector<kvr::TrendMarker> shown;
+    for (const kvr::ChartMarker& m : core_.chartLog.markers()) {
+        shown.push_back({m.record, std::to_string(m.number + 1) + " " + m.text,
+                         m.gap ? kvr::TrendMarkerKind::Gap : kvr::TrendMarkerKind::User});
+    }
+    chart->setMarkers(std::move(shown));
+}
+
+std::optional<std::pair<double, double>> LogChartTab::visibleSampleTimes() const {
+    const kvr::RecordSpan span = chart->visibleRecords();
+    const kvr::TrendStore& store = core_.chartLog.store();
+    int first = span.first, last = span.last;
+    // Separators carry no time of their own.
+    while (first <= last && store.at(first).isSeparator()) ++first;
+    while (last >= first && store.at(last).isSeparator()) --last;
+    if (first > last) return std::nullopt;
+    return std::make_pair(store.at(first).time, store.at(last).time);
+}
+
+void LogChartTab::rangeStatsDue() {
+    if (statsPause_.isActive()) {
+        statsPending_ = true;
+        return;
+    }
+    showRangeStats();
+    statsPause_.start();
+}
+
+void LogChartTab::showRangeStats() {
+    if (!chart->isVisible()) {
+        statsStale_ = true;
+        return;
+    }
+    statsStale_ = false;
+    const kvr::RecordSpan span = chart->visibleRecords();
+    kvr::TSignalSettings channels[8];
+    core_.chartLog.copyChannels(channels);
+    const auto stats = kvr::rangeStats(core_.chartLog.store(), span.first, span.last, channels);
+    QStringList parts;
+    for (int n = 1; n <= 8; ++n) {
+        if (!chart->channel(n).Visible()) continue;
+        parts << QString::fromStdString(kvr::rangeStatsText(stats[static_cast<size_t>(n - 1)], channels[n - 1]));
+    }
+    const int samples = stats[0].samples;
+    QString text;
+    if (samples == 0) {
+        text = QStringLiteral("No records in view");
+    } else if (parts.isEmpty()) {
+        text = QStringLiteral("No channel shown: tick one in the legend");
+    } else {
+        text = linesOf(parts, rangeStatsLine->fontMetrics(), rangeStatsLine->width(), kStatsRows);
+    }
+    if (rangeStatsLine->text() != text) rangeStatsLine->setText(text);
+    const QString tip = samples == 0 ? QString()
+                                     : QStringLiteral("%1 records in view:\n").arg(samples) + parts.join('\n');
+    if (rangeStatsLine->toolTip() != tip) rangeStatsLine->setToolTip(tip);
+}
+
+bool LogChartTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == chart && event->type() == QEvent::Show && statsStale_) showRangeStats();
+    return QObject::eventFilter(watched, event);
 }

@@ -1,11 +1,16 @@
 // The "Log Chart" tab: the chart log's view. The trend chart with its channel
 // set, scale channels and panels, legend boxes, zoom, move and erase buttons,
 // the logging trigger and the cursor read-out line; in the chart's caption
-// row the time zoom and the "Live" button, and under its time labels the
-// line that compares the cursor with the reference cursor.
+// row the time zoom, "Mark" and "Live", and under its time labels the line
+// that compares the cursor with the reference cursor. The chart draws the
+// log's markers; under it a line gives each shown channel's minimum, mean
+// and maximum over the records in view.
 #pragma once
 
 #include <QObject>
+#include <QTimer>
+#include <optional>
+#include <utility>
 
 #include "dashboard/display/window_layout.h"
 #include "dashboard/logging/trend_store.h"
@@ -36,6 +41,12 @@ public:
     void apply();
     // The chart, its right scale and the read-out follow the window's size.
     void fitToWindow(const kvr::ResizeLayout& r);
+    // The times (local days) of the first and last sample in view; nothing
+    // when the chart shows none.
+    std::optional<std::pair<double, double>> visibleSampleTimes() const;
+    // Works the statistics line out now for the records in view (the chart
+    // asks for it at most a few times a second by itself).
+    void showRangeStats();
 
     TAbTrend* chart;
     QSpinBox* leftScaleChannel;
@@ -56,6 +67,8 @@ public:
     QPushButton* timeZoomOutButton;
     QLabel* timeScaleLabel;
     QPushButton* liveButton;   // checked while the chart follows the newest record
+    QPushButton* markButton;   // a marker at the newest record, while the log records
+    QLabel* rangeStatsLine;    // min, mean and max of each shown channel over the records in view
     QLabel* referenceReadout;  // the differences from the reference cursor
     QGroupBox* legendBox;
     QCheckBox* legendChecks[8];  // show and hide channels 1..8
@@ -69,6 +82,13 @@ signals:
     void eraseClicked();
     void openClicked();
     void saveClicked();
+    void markClicked();
+    // A marker's label was double-clicked: its index in the chart log's markers.
+    void markerRenameAsked(int marker);
+    void recordingChanged(bool on);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTrigger(QWidget* page);
@@ -87,8 +107,19 @@ private:
     void showCursorValues();
     void showReference();
     void showTimeScale();
+    void buildRangeStatsLine();
+    // The chart and the statistics line under it share `height`.
+    void placeChartAndStats(int width, int height);
+    void showMarkers();
+    // The view changed: the statistics now, or once the last update is a
+    // moment old.
+    void rangeStatsDue();
 
     kvr::DashboardCore& core_;
     bool cursorHasRead_ = false;  // the cursor has been over a record
     bool onClock_ = false;
+    QTimer statsPause_;          // runs for a moment after each statistics update
+    bool statsPending_ = false;  // the view changed during the pause
+    bool statsStale_ = false;    // the view changed while the chart was out of sight
+    int statsHeight_ = 0;
 };

@@ -43,6 +43,8 @@ MainWindow::MainWindow(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
     files_ = std::make_unique<FileCommands>(*this, core_, dialogs_, *connectionBar, *textTabs,
                                             [this] { applyOutputs(); });
     fullScreen_ = std::make_unique<FullScreenGauges>(*this, pages, gaugesTab, menus->fullScreenAction);
+    buildStatusLine();
+    files_->onNote = [this](const QString& text) { showNote(text); };
     connectCommands();
     core_.prompts = &prompts_;
     core_.session.onValuesRequested = [this] { sheetGrids.grid(23)->item(0, 0)->setText(QString()); };
@@ -50,7 +52,6 @@ MainWindow::MainWindow(kvr::SerialPort& port, Dialogs& dialogs, QWidget* parent)
     pollTimer.setInterval(500);
     pollTimer.stop();
     connect(&pollTimer, &QTimer::timeout, this, &MainWindow::pollTick);
-    buildStatusLine();
     core_.chartLog.recoveryDirectory = kvr::defaultRecoveryDirectory();
     linkWatch_.setInterval(250);
     connect(&linkWatch_, &QTimer::timeout, this, &MainWindow::refreshLinkView);
@@ -117,6 +118,18 @@ void MainWindow::buildStatusLine() {
     linkStatus->setObjectName("linkStatus");
     linkStatus->setAccessibleName("Link status");
     statusBar()->addWidget(linkStatus, 1);
+    statusNote = new QLabel(this);
+    statusNote->setObjectName("statusNote");
+    statusNote->setAccessibleName("Last command");
+    statusBar()->addPermanentWidget(statusNote);
+    noteTimer_.setSingleShot(true);
+    noteTimer_.setInterval(6000);
+    connect(&noteTimer_, &QTimer::timeout, statusNote, &QLabel::clear);
+}
+
+void MainWindow::showNote(const QString& text) {
+    statusNote->setText(text);
+    noteTimer_.start();
 }
 
 void MainWindow::connectCommands() {
@@ -131,7 +144,38 @@ void MainWindow::connectCommands() {
     connect(menus->rescanPortsAction, &QAction::triggered, this,
             [this] { handle([this] { core_.session.scanPorts(); }); });
     connect(menus->fullScreenAction, &QAction::toggled, this, &MainWindow::setGaugesFullScreen);
+    connect(menus->exportAction, &QAction::triggered, this, &MainWindow::exportLog);
+    connect(menus->markAction, &QAction::triggered, this, &MainWindow::placeMarker);
+    connect(logChart, &LogChartTab::markClicked, this, &MainWindow::placeMarker);
+    connect(logChart, &LogChartTab::markerRenameAsked, this, &MainWindow::renameMarker);
+    connect(logChart, &LogChartTab::recordingChanged, this, [this](bool on) { fullScreen_->setRecording(on); });
 }
+
+void MainWindow::placeMarker() {
+    const size_t linesBefore = core_.messages.lines.size();
+    const bool placed = core_.placeMarker();
+    // The core's own line on it goes on the status line too.
+    if (core_.messages.lines.size() > linesBefore) showNote(latin1(core_.messages.lines.back()));
+    if (placed) {
+        const kvr::ChartMarker& m = core_.chartLog.markers().back();
+        fullScreen_->showNote(QString::number(m.number + 1) + " " + latin1(m.text));
+    } else {
+        fullScreen_->showNote("not recording");
+    }
+    applyOutputs();
+}
+
+void MainWindow::renameMarker(int index) {
+    const std::vector<kvr::ChartMarker>& markers = core_.chartLog.markers();
+    if (index < 0 || index >= static_cast<int>(markers.size())) return;
+    const kvr::ChartMarker& m = markers[static_cast<size_t>(index)];
+    const auto text =
+        dialogs_.textInput(this, QString("Text of marker %1:").arg(m.number + 1), latin1(m.text));
+    if (!text) return;
+    core_.chartLog.renameMarker(index, text->toLatin1().toStdString());
+}
+
+void MainWindow::exportLog() { files_->exportLog(logChart->visibleSampleTimes()); }
 
 void MainWindow::exitProgram() {
     if (!files_->confirmExit()) return;

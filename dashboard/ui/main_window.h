@@ -43,6 +43,13 @@ public:
     // The gauges alone on the whole screen, or the window as it was.
     void setGaugesFullScreen(bool on);
     bool gaugesFullScreen() const;
+    FullScreenGauges& fullScreen() { return *fullScreen_; }
+    // "Mark" and the M key: a marker on the log while it records.
+    void placeMarker();
+    // Asks for a marker's new text (its index in the chart log's markers).
+    void renameMarker(int index);
+    // File > Export...
+    void exportLog();
 
     WindowMenu* menus;
     ConnectionBar* connectionBar;
@@ -61,6 +68,7 @@ public:
     TextTabs* textTabs;  // Log Text, Notes, Utilities
     SheetGrids sheetGrids;  // Fuel, Ignition, Options, Air Temp
     QLabel* linkStatus;  // the status line under the tabs: the link's health
+    QLabel* statusNote;  // beside it for a while: what a command just did
     QTimer pollTimer;
 
 protected:
@@ -80,6 +88,8 @@ private:
     void showSheets();
     void followPollingTick();
     void showWarnings();
+    // Shows `text` beside the link's health for a few seconds.
+    void showNote(const QString& text);
     // Runs a core handler, then shows its outputs.
     template <typename F>
     void handle(F&& f) {
@@ -100,4 +110,5 @@ private:
     QTimer linkWatch_;
     // Fires when the newest record goes stale, so recording stops on time.
     QTimer staleTimer_;
+    QTimer noteTimer_;
 };

@@ -10,6 +10,8 @@ WindowMenu::WindowMenu(QMainWindow* window) : QObject(window) {
     QMenu* file = bar->addMenu("&File");
     openLogAction = file->addAction("&Open Log File");
     saveLogAction = file->addAction("&Save Log File");
+    exportAction = file->addAction("&Export…");
+    exportAction->setToolTip("Export the log, whole or as far as the chart shows it, as MSL, MLG or CSV");
     printValuesAction = file->addAction("Print KVR ecu Values");
     saveAsmAction = file->addAction("Save to &ASM file");
     exitAction = file->addAction("E&xit");
@@ -23,7 +25,13 @@ WindowMenu::WindowMenu(QMainWindow* window) : QObject(window) {
     fullScreenAction = view->addAction("&Full Screen Gauges");
     fullScreenAction->setCheckable(true);
     fullScreenAction->setShortcut(QKeySequence(Qt::Key_F11));
-    window->addActions({openLogAction, saveLogAction, printValuesAction, exitAction, fullScreenAction});
+    // M marks the log from any page. It is no menu item: a letter key is
+    // typed into a text box that has the focus instead.
+    markAction = new QAction("Place marker", window);
+    markAction->setShortcut(QKeySequence(Qt::Key_M));
+    markAction->setShortcutContext(Qt::WindowShortcut);
+    window->addActions({openLogAction, saveLogAction, exportAction, printValuesAction, exitAction, fullScreenAction,
+                        markAction});
     // The names "Form1"'s menu items had, so anything that looks one up by it still finds it.
     openLogAction->setObjectName("OpenLogFile1");
     saveLogAction->setObjectName("SaveLogFile1");
@@ -32,4 +40,6 @@ WindowMenu::WindowMenu(QMainWindow* window) : QObject(window) {
     exitAction->setObjectName("Exite1");
     rescanPortsAction->setObjectName("Rescancomports1");
     fullScreenAction->setObjectName("FullScreenGauges1");
+    exportAction->setObjectName("exportAction");
+    markAction->setObjectName("markAction");
 }

@@ -1,7 +1,7 @@
-// The window's menus: File (open, save, print, assembler listing, exit),
-// ComPort (rescan) and View (the full-screen gauges). The window holds the
-// actions too, so their keys work while the menu bar is hidden in the
-// full-screen view.
+// The window's menus: File (open, save, export, print, assembler listing,
+// exit), ComPort (rescan) and View (the full-screen gauges). The window holds
+// the actions too, so their keys work while the menu bar is hidden in the
+// full-screen view; the M key's marker action lives on the window alone.
 #pragma once
 
 #include <QObject>
@@ -16,9 +16,11 @@ public:
 
     QAction* openLogAction;
     QAction* saveLogAction;
+    QAction* exportAction;  // File > Export...
     QAction* printValuesAction;
     QAction* saveAsmAction;
     QAction* exitAction;
     QAction* rescanPortsAction;
     QAction* fullScreenAction;  // F11: the gauges alone, full screen
+    QAction* markAction;        // M: a marker on the log while it records
 };
