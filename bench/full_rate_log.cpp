@@ -1,7 +1,8 @@
 // Headless logging at the full rate of the line: kvrtool log --interval 0
 // against kvrsim paced at 57600 bit/s, every good live record to CSV. The
 // line's limit is 5760 bytes/s over 69 bytes a record (the 67-byte record
-// and the 2-byte poll): 83.5 records/s.
+// and the 2-byte poll): 83.5 records/s. The full-rate data log (NAME.msl) is
+// written at the same time, as every kvrtool log run writes it.
 #include <stdlib.h>
 
 #include <algorithm>
@@ -57,5 +58,12 @@ int main(int argc, char** argv) {
     std::printf("records sent by the ECU: %zu, CSV rows: %zu (every good record has its row: %s)\n", sent,
                 times.size(), times.size() + 1 >= sent && times.size() <= sent ? "yes" : "NO");
     std::printf("busiest 5 s: %.1f records/s, %.1f %% of the line's 83.5 (target >= 75.2)\n", rate, rate / 83.5 * 100);
+    // The data log (NAME.msl) is written at the same time: a row for each
+    // record kept, from the first live record on.
+    std::istringstream dataLog(readWholeFile(std::string(dir) + "/run.msl"));
+    size_t dataRows = 0;
+    while (std::getline(dataLog, line)) dataRows += !line.empty() && line[0] >= '0' && line[0] <= '9';
+    std::printf("data log rows: %zu of %zu CSV rows, %.1f %% (target >= 99)\n", dataRows, times.size(),
+                times.empty() ? 0.0 : 100.0 * static_cast<double>(dataRows) / static_cast<double>(times.size()));
     return r.status == 0 ? 0 : 1;
 }
