@@ -19,6 +19,7 @@
 #include "dashboard/ui/log_chart_tab.h"
 #include "dashboard/ui/main_window.h"
 #include "dashboard/ui/text_tabs.h"
+#include "support/data_log_read.h"
 #include "support/port_environment.h"
 #include "support/recording_dialogs.h"
 #include "support/sim_process.h"
@@ -118,6 +119,11 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     ASSERT_TRUE(waitUntil([&] { return static_cast<size_t>(chart->store().count()) >= 20; }, 8000));
     EXPECT_TRUE(form.logChart->loggingLamp->Checked());
     form.textTabs->notesEdit->setPlainText("pull 1\ncold morning");
+    // A marker from the Mark button, renamed as a double-click on its label would.
+    form.logChart->markButton->click();
+    ASSERT_EQ(form.core().chartLog.markers().size(), 1u);
+    form.core().chartLog.renameMarker(0, "third gear");
+    ASSERT_TRUE(waitUntil([&] { return static_cast<size_t>(chart->store().count()) >= 25; }, 3000));
 
     form.connectionBar->titleEdit->setText(base);
     dialogs.fileAnswers = {base + ".KVL"};
@@ -135,6 +141,12 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     EXPECT_EQ(companion.valuesText, form.core().session.valuesText);
     EXPECT_EQ(companion.notes, (std::vector<std::string>{"pull 1", "cold morning"}));
     EXPECT_EQ(form.textTabs->savedFileEdit->text(), "Saved file:" + base + ".KVL");
+    // Every record in full beside them, with the marker as renamed.
+    const DataLogContents rows = readDataLog((base + ".msl").toStdString());
+    ASSERT_TRUE(rows.opened) << rows.error;
+    EXPECT_GT(rows.rows.size() * 2, saved * 3) << "every record: about two for each 100 ms sample at 45 ms";
+    ASSERT_EQ(rows.markers.size(), 1u);
+    EXPECT_EQ(rows.markers[0].text, "third gear");
 
     form.connectionBar->closePortButton->click();  // close the port, then erase and open the log again
     form.logChart->eraseButton->click();
@@ -146,6 +158,8 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     EXPECT_FALSE(chart->StartRecording()) << "loading leaves recording off";
     EXPECT_EQ(form.core().session.valuesSource, "pcdisk");
     EXPECT_EQ(form.textTabs->notesEdit->toPlainText(), "pull 1\ncold morning");
+    ASSERT_EQ(form.core().chartLog.markers().size(), 1u) << "the marker comes back from the data log";
+    EXPECT_EQ(form.core().chartLog.markers()[0].text, "third gear");
     // The sheets come back from the log's values file.
     EXPECT_EQ(form.sheetGrids.grid(22)->item(2, 1)->text(), "PC DISK");
     EXPECT_EQ(form.sheetGrids.grid(23)->item(0, 0)->text(), base + ".KVV");

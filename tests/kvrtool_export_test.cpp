@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "dashboard/datalog/data_log_columns.h"
+#include "dashboard/datalog/tests/mlg_layout_reader.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/logging/trend_record.h"
 #include "support/csv_rows.h"
@@ -158,6 +159,65 @@ TEST_F(LoggedRun, ExportsToEachFormatKeepTheRowsAndMarkers) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readWholeFile(*dir + "/copy.bin").substr(0, 6), std::string("MLVLG\0", 6));
     EXPECT_NE(r.err.find(std::to_string(source.rows.size()) + " rows and 3 markers"), std::string::npos) << r.err;
+}
+
+// The MLG export read back by a reader of the public layout (not the
+// writer's code): every value, time and marker of the data log, each within
+// its field's scale.
+TEST_F(LoggedRun, TheMlgExportReadsBackAsItsSource) {
+    const DataLogContents source = readDataLog(*name + ".msl");
+    ASSERT_TRUE(source.opened);
+    const ToolResult r = tool({"export", *name + ".msl", "-o", *dir + "/back.mlg"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string text = readWholeFile(*dir + "/back.mlg");
+    const std::vector<unsigned char> bytes(text.begin(), text.end());
+    mlg_layout::MlgFile mlg;
+    ASSERT_NO_FATAL_FAILURE(mlg_layout::parseMlg(bytes, mlg));
+
+    EXPECT_EQ(mlg.magic, std::string("MLVLG\0", 6));
+    EXPECT_EQ(mlg.version, 1u);
+    EXPECT_EQ(static_cast<int64_t>(mlg.startSeconds), source.header.startUnixMs / 1000);
+    ASSERT_EQ(mlg.fields.size(), source.header.columns.size());
+    for (size_t c = 0; c < mlg.fields.size(); ++c) {
+        EXPECT_EQ(mlg.fields[c].name, source.header.columns[c].name);
+        EXPECT_EQ(mlg.fields[c].units, source.header.columns[c].unit);
+    }
+    EXPECT_EQ(mlg.fields[0].name, "Time");
+
+    size_t row = 0;
+    std::vector<std::string> markers;
+    std::vector<unsigned> markerStamps;
+    for (const auto& block : mlg.blocks) {
+        if (block.kind == 1) {
+            markers.push_back(std::string(reinterpret_cast<const char*>(block.message.data())));
+            markerStamps.push_back(block.stamp);
+            continue;
+        }
+        ASSERT_LT(row, source.rows.size());
+        EXPECT_EQ(block.checksum, block.valueSum);
+        const std::vector<double>& want = source.rows[row].values;
+        // The block's time stamp counts 10 us, wrapping at 65536.
+        EXPECT_EQ(block.stamp, static_cast<unsigned>(std::llround(want[0] * 100000.0) % 65536)) << "row " << row;
+        for (size_t c = 0; c < want.size(); ++c) {
+            const auto& field = mlg.fields[c];
+            const double got = block.shown[c];
+            if (std::isnan(want[c])) {
+                EXPECT_TRUE(field.type == 7 ? std::isnan(got) : got == 0) << field.name << " row " << row;
+                continue;
+            }
+            // F32 keeps a float; the integer fields round to their scale.
+            const double tolerance =
+                field.type == 7 ? std::abs(want[c]) * 1e-6 : std::abs(static_cast<double>(field.scale)) / 2 + 1e-9;
+            EXPECT_NEAR(got, want[c], tolerance) << field.name << " row " << row;
+        }
+        ++row;
+    }
+    EXPECT_EQ(row, source.rows.size());
+    ASSERT_EQ(markers.size(), source.markers.size());
+    for (size_t m = 0; m < markers.size(); ++m) {
+        EXPECT_EQ(markers[m], source.markers[m].text);
+        EXPECT_EQ(markerStamps[m], static_cast<unsigned>(std::llround(source.markers[m].seconds * 100000.0) % 65536));
+    }
 }
 
 TEST_F(LoggedRun, FromAndToCutWhereAsked) {
