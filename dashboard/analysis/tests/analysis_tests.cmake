@@ -1,0 +1,4 @@
+add_executable(kvrcore_analysis_tests ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuel_map_test.cpp)
+target_link_libraries(kvrcore_analysis_tests PRIVATE kvrcore kvrsim_image GTest::gtest_main)
+kvr_warnings(kvrcore_analysis_tests)
+gtest_discover_tests(kvrcore_analysis_tests DISCOVERY_MODE PRE_TEST)
