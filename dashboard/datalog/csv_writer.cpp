@@ -5,7 +5,7 @@
 #include <cmath>
 #include <ctime>
 
-#include "dashboard/datalog/msl_format.h"
+#include "dashboard/datalog/log_text.h"
 
 namespace kvr {
 

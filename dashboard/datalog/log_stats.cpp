@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "dashboard/datalog/msl_format.h"
+#include "dashboard/datalog/log_text.h"
 
 namespace kvr {
 

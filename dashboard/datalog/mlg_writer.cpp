@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "dashboard/datalog/msl_format.h"
+#include "dashboard/datalog/log_text.h"
 
 namespace kvr {
 
