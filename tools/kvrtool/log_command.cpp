@@ -29,6 +29,7 @@
 #include "dashboard/logging/sample_journal.h"
 #include "dashboard/link/port_error.h"
 #include "live_records_csv.h"
+#include "mark_lines.h"
 #include "tolk.h"
 #include "watched_port.h"
 
@@ -148,48 +149,6 @@ void waitForBytes(int port, Clock::time_point until, int other) {
     ::poll(p, 2, static_cast<int>(left));
 }
 
-// Marker texts from standard input, a line at a time, read without blocking
-// the loop. At the end of the input it stops reading.
-class MarkLines {
-public:
-    void start() {
-        const int flags = ::fcntl(STDIN_FILENO, F_GETFL);
-        if (flags < 0 || ::fcntl(STDIN_FILENO, F_SETFL, flags | O_NONBLOCK) < 0) return;
-        fd_ = STDIN_FILENO;
-    }
-    int fd() const { return fd_; }
-    // The next whole line read so far, without its line end.
-    bool next(std::string& line) {
-        if (fd_ >= 0) readSome();
-        const size_t end = pending_.find('\n');
-        if (end == std::string::npos) return false;
-        line = pending_.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        pending_.erase(0, end + 1);
-        return true;
-    }
-
-private:
-    void readSome() {
-        char buffer[512];
-        for (;;) {
-            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-            if (n > 0) {
-                pending_.append(buffer, static_cast<size_t>(n));
-                continue;
-            }
-            if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                // The end of the input: a last line without its line end counts.
-                if (!pending_.empty() && pending_.back() != '\n') pending_ += '\n';
-                fd_ = -1;
-            }
-            return;
-        }
-    }
-
-    int fd_ = -1;
-    std::string pending_;
-};
 
 void sleepUntil(Clock::time_point t) {
     const auto d = t - Clock::now();
@@ -423,11 +382,30 @@ bool finishLog(kvr::SampleJournal& journal, const kvr::DashboardCore& core, cons
     return saved;
 }
 
-}  // namespace
+// The exit status of a finished run, with the reason on stderr when it failed.
+int endStatus(const std::string& com, kvr::LinkState endState, bool imageReceived, const LogRun& run, bool saved) {
+    if (endState == kvr::LinkState::DeviceGone) {
+        std::fprintf(stderr, "kvrtool log: %s: the device was still gone at the end; the log %s\n", com.c_str(),
+                     saved ? "holds what came before" : "could not be saved");
+        return 1;
+    }
+    if (!imageReceived) {
+        std::fprintf(stderr, "kvrtool log: no values image came from %s: the ECU did not answer\n", com.c_str());
+        return 1;
+    }
+    if (run.liveRecords() == 0) {
+        std::fprintf(stderr, "kvrtool log: no live record came from %s: the ECU did not answer the polls\n",
+                     com.c_str());
+        return 1;
+    }
+    if (endState != kvr::LinkState::Live && !run.interrupted()) {
+        std::fprintf(stderr, "kvrtool log: %s: the ECU was silent at the end\n", com.c_str());
+        return 1;
+    }
+    return saved ? 0 : 1;
+}
 
-int runLog(const Args& args) {
-    LogOptions options;
-    if (const int r = parseOptions(args, options)) return r;
+int logRun(const LogOptions& options) {
     const std::string com = "COM" + std::to_string(options.port + 1);
 
     auto journal = std::make_shared<kvr::SampleJournal>();
@@ -475,25 +453,15 @@ int runLog(const Args& args) {
 
     const bool saved = finishLog(*journal, core, options.name) & finishDataLog(core.dataLog, options.name);
     if (!options.records.empty() && !records.close()) return 1;
-    if (endState == kvr::LinkState::DeviceGone) {
-        std::fprintf(stderr, "kvrtool log: %s: the device was still gone at the end; the log %s\n", com.c_str(),
-                     saved ? "holds what came before" : "could not be saved");
-        return 1;
-    }
-    if (!imageReceived) {
-        std::fprintf(stderr, "kvrtool log: no values image came from %s: the ECU did not answer\n", com.c_str());
-        return 1;
-    }
-    if (run.liveRecords() == 0) {
-        std::fprintf(stderr, "kvrtool log: no live record came from %s: the ECU did not answer the polls\n",
-                     com.c_str());
-        return 1;
-    }
-    if (endState != kvr::LinkState::Live && !run.interrupted()) {
-        std::fprintf(stderr, "kvrtool log: %s: the ECU was silent at the end\n", com.c_str());
-        return 1;
-    }
-    return saved ? 0 : 1;
+    return endStatus(com, endState, imageReceived, run, saved);
+}
+
+}  // namespace
+
+int runLog(const Args& args) {
+    LogOptions options;
+    if (const int r = parseOptions(args, options)) return r;
+    return logRun(options);
 }
 
 }  // namespace kvrtool
