@@ -76,6 +76,28 @@ const CommandText kCommandTexts[] = {
      "the rows from S to S, each seconds from the start or an ISO 8601 time\n"
      "(2026-12-08T16:27:44, local unless it ends in Z or +HH:MM). --stats also prints each\n"
      "column's minimum, mean and maximum over those rows. Nothing is written on a failure.\n"},
+    {"tune",
+     "Suggests corrections of the ECU's RPM and load fuel numbers from logged drives; it\n"
+     "never writes to the ECU. RAN.KVV is the values file the logs were made with; each LOG\n"
+     "is a data log (.msl) or a log chart file (.KVL). Filters, each record counted under the\n"
+     "first that removes it: stopped, afr (missing, ERR or outside 9..20), narrow-band, warm\n"
+     "(below 160 F / 71 C, or --warm TEMP such as 75C), accel (throttle moving faster than\n"
+     "20 counts/s within 0.3 s), decel (closed throttle, RPM falling), gap (the first 2 s of\n"
+     "a log and after a break), window (--rpm-range LOW:HIGH, --map-range LOW:HIGH in the\n"
+     "ECU's MAP units). --no-filter NAME turns one off (not narrow-band). Each AFR reading is\n"
+     "paired with the engine state --lag MS earlier (default 120); --lag auto finds the lag\n"
+     "from the throttle's steps in the log. Target AFR: 14.7 in vacuum easing to 12.5 from\n"
+     "0 inHg up; --target AFR for one value, or --target FILE, lines \"map P1 P2 ...\" then\n"
+     "\"afr A1 A2 ...\" or \"rpm R A1 A2 ...\". One multiplier per RPM bin and per load bin is\n"
+     "fitted by weighted least squares (overall corrections go into the RPM numbers); a bin\n"
+     "with fewer than --min-samples effective samples (default 30) is left alone; a number\n"
+     "changes by at most --max-change PCT (default 15) and stays in its stored range. Prints\n"
+     "the filter counts, the lag, both tables beside the current numbers and where the two\n"
+     "tables cannot give what the engine wants; --json prints the same as JSON. -o writes\n"
+     "the image with the suggested numbers and notes of what changed, never over an input.\n"
+     "--report REPORT.pdf writes the tables before and after as curves and the maps of\n"
+     "hits, mean error and residual as PDF. A narrow-band log gives rich and lean counts and\n"
+     "no numbers (status 0).\n"},
     {"stats",
      "Prints the minimum, mean and maximum of each column of the log IN (as export reads\n"
      "it) over the rows from --from to --to, with the count of values.\n"},

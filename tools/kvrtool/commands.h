@@ -28,6 +28,7 @@ int runCsv(const Args& args);
 int runLog(const Args& args);
 int runExport(const Args& args);
 int runStats(const Args& args);
+int runTune(const Args& args);
 
 // Every command, in the order `kvrtool --help` lists them.
 const std::vector<Command>& commands();

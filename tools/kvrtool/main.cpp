@@ -30,6 +30,11 @@ const std::vector<Command>& commands() {
          runLog},
         {"export", "IN -o OUT [--format msl|mlg|csv] [--from S] [--to S] [--values FILE.KVV] [--stats]", runExport},
         {"stats", "IN [--from S] [--to S] [--values FILE.KVV]", runStats},
+        {"tune",
+         "--values RAN.KVV LOG [more logs] [--target AFR|FILE] [--lag MS|auto] [--max-change PCT] "
+         "[--min-samples N] [--warm TEMP] [--no-filter NAME]... [--rpm-range LOW:HIGH] [--map-range LOW:HIGH] "
+         "[-o SUGGESTED.KVV] [--report REPORT.pdf] [--json]",
+         runTune},
     };
     return all;
 }
