@@ -23,7 +23,10 @@ bool parseFault(const std::string& name, Fault& fault) {
 }
 
 EcuSimulator::EcuSimulator(std::string imageText, EngineModel engine, SimulatorSettings settings)
-    : image_(std::move(imageText)), engine_(engine), settings_(settings), random_(settings.seed) {}
+    : image_(std::move(imageText)),
+      engine_(std::move(engine), settings.seed),
+      settings_(settings),
+      random_(settings.seed) {}
 
 void EcuSimulator::replay(std::vector<std::string> records) {
     replay_ = std::move(records);

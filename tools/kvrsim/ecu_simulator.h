@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine_model.h"
+#include "live_record_source.h"
 
 namespace kvrsim {
 
@@ -31,7 +32,7 @@ struct SimulatorSettings {
     Fault fault = Fault::None;
     int faultEvery = 5;        // every Nth live record is spoilt
     double setupEvery = 5.0;   // seconds between setup lines; 0: none
-    unsigned seed = 1;
+    unsigned seed = 1;         // the faults' randomness and the oxygen sensor's noise
     // Numbers each live record in positions 61-64 (four hex digits, which
     // the dashboard does not read), so a benchmark can match what was sent
     // with what was decoded.
@@ -69,7 +70,7 @@ private:
     std::string setupLine(double now) const;
 
     std::string image_;
-    EngineModel engine_;
+    LiveRecordSource engine_;
     SimulatorSettings settings_;
     std::vector<std::string> replay_;
     size_t replayNext_ = 0;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+
+#include "field_text.h"
+#include "map_drive.h"
 
 namespace kvrsim {
 namespace {
@@ -11,18 +13,6 @@ constexpr double kCycle = 40.0;  // seconds of one drive cycle
 // The sweep: from its low to its high speed and back in one period.
 constexpr double kSweepPeriod = 8.0;
 constexpr double kSweepLowRpm = 900, kSweepHighRpm = 6100;
-
-std::string real(double v, int width, int decimals) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, v);
-    return buf;
-}
-
-std::string integer(long v, int width) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%*ld", width, v);
-    return buf;
-}
 
 // Throttle (0..63) over the cycle: idle, a pull, cruise, lift-off, idle.
 double throttleShape(double t) {
@@ -42,6 +32,8 @@ bool parseDrive(const std::string& name, Drive& drive) {
         drive = Drive::Cycle;
     } else if (name == "sweep") {
         drive = Drive::Sweep;
+    } else if (name == "map") {
+        drive = Drive::Map;
     } else {
         return false;
     }
@@ -56,12 +48,14 @@ double EngineModel::sweepPosition(double t) {
 }
 
 double EngineModel::throttleAt(double t) const {
+    if (mapDrive_) return std::clamp(mapDrive_->at(t).throttle, 0.0, 63.0);
     if (settings_.drive == Drive::Sweep) return 2 + 61 * sweepPosition(t);
     return std::clamp(throttleShape(t), 0.0, 63.0);
 }
 
 double EngineModel::rpmAt(double t) const {
     if (settings_.stalled) return 0;
+    if (mapDrive_) return mapDrive_->at(t).rpm;
     if (settings_.drive == Drive::Sweep) {
         return kSweepLowRpm + (kSweepHighRpm - kSweepLowRpm) * sweepPosition(t);
     }
@@ -71,6 +65,7 @@ double EngineModel::rpmAt(double t) const {
 }
 
 unsigned EngineModel::knockAt(double t) const {
+    if (mapDrive_) return mapDriveKnock(t);
     const double load = throttleAt(t) / 63.0;
     // The sweep runs on the edge of knock: the count follows load (0 to 5),
     // so the knock meter rises and falls with the others. The cycle knocks
@@ -81,6 +76,7 @@ unsigned EngineModel::knockAt(double t) const {
 
 double EngineModel::advanceAt(double t) const {
     if (settings_.stalled) return 0;
+    if (mapDrive_) return mapDriveAdvance(t);
     const double c = std::fmod(t, kCycle);
     // Lift-off: the ECU retards the spark past top dead centre for a moment.
     if (settings_.drive == Drive::Cycle && c >= 34 && c < 35.5) return -2;
@@ -95,6 +91,7 @@ double EngineModel::advanceAt(double t) const {
 }
 
 kvr::LiveFields EngineModel::at(double t) const {
+    if (mapDrive_) return mapDriveFields(t);
     kvr::LiveFields f;
     const double throttle = throttleAt(t);
     const double rpm = rpmAt(t);
@@ -102,7 +99,7 @@ kvr::LiveFields EngineModel::at(double t) const {
 
     // Manifold pressure: vacuum in inHg at part load, boost in PSI on the pull.
     const double map = load < 0.55 ? -(18.0 - load * 30.0) : (load - 0.55) * 18.0;
-    f.map = real(map, 5, 1);
+    f.map = realField(map, 5, 1);
     f.running = settings_.stalled ? 0 : static_cast<int>(rpm / 100);
 
     f.knock = knockAt(t);
@@ -115,21 +112,21 @@ kvr::LiveFields EngineModel::at(double t) const {
 
     if (settings_.drive == Drive::Sweep) {
         // Richer the harder it pulls, all the way up.
-        f.afr = settings_.o2Volts ? real(0.1 + 0.8 * load, 3, 1) + "V" : real(14.7 - 2.9 * load, 4, 1);
+        f.afr = settings_.o2Volts ? realField(0.1 + 0.8 * load, 3, 1) + "V" : realField(14.7 - 2.9 * load, 4, 1);
     } else {
         // Rich on the pull, lean-ish cruising.
         const double afr = load > 0.8 ? 11.8 : 14.7 - load * 1.2 + 0.2 * std::sin(t * 1.7);
-        f.afr = settings_.o2Volts ? real(load > 0.8 ? 0.88 : 0.45 + 0.35 * std::sin(t * 2.3), 3, 1) + "V"
-                                  : real(afr, 4, 1);
+        f.afr = settings_.o2Volts ? realField(load > 0.8 ? 0.88 : 0.45 + 0.35 * std::sin(t * 2.3), 3, 1) + "V"
+                                  : realField(afr, 4, 1);
     }
 
     f.throttle = static_cast<int>(throttle);
-    f.battery = real(13.6 + 0.3 * std::sin(t * 0.2), 4, 1);
+    f.battery = realField(13.6 + 0.3 * std::sin(t * 0.2), 4, 1);
     const double warm = std::min(1.0, t / 300.0);  // warms up over five minutes
     const int engineTemp = static_cast<int>(90 + warm * 100);
-    f.engineTemp = integer(engineTemp, 3);
+    f.engineTemp = integerField(engineTemp, 3);
     f.engineTempUnit = 'F';
-    f.airTemp = integer(static_cast<long>(72 + load * 25), 3);
+    f.airTemp = integerField(static_cast<long>(72 + load * 25), 3);
     f.airTempUnit = 'F';
 
     const double pulseMs = 1.6 + load * 9.5;
@@ -137,8 +134,8 @@ kvr::LiveFields EngineModel::at(double t) const {
     const double periodCount = rpm > 0 ? (120.0 / settings_.cylinders) * 2000000.0 / rpm : 0xFFFFFF;
     f.period = static_cast<unsigned>(std::min(periodCount, double(0xFFFFFF)));
     const double dutyPercent = rpm > 0 ? pulseMs / (120000.0 / rpm) * 100 : 0;
-    f.duty = integer(std::lround(std::min(dutyPercent, 99.0)), 3);
-    f.knob = integer(50, 3);
+    f.duty = integerField(std::lround(std::min(dutyPercent, 99.0)), 3);
+    f.knob = integerField(50, 3);
 
     unsigned outputs = 0x02;                 // fuel pump runs with the engine
     if (rpm > 4500) outputs |= 0x01;         // RPM relay

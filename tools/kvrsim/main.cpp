@@ -1,18 +1,12 @@
 // kvrsim: an ECU on a pseudo-terminal, for the dashboard's tests, demo and
 // benchmarks. Prints the device path on the first line of stdout.
-#include <getopt.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <climits>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <fstream>
 #include <string>
@@ -20,72 +14,16 @@
 
 #include "default_values_image.h"
 #include "ecu_simulator.h"
-#include "kvr_version.h"
 #include "paced_pty.h"
+#include "sim_options.h"
 
 namespace {
+
+using kvrsim::readFailure;
 
 std::atomic<bool> gStop{false};
 
 void onSignal(int) { gStop = true; }
-
-const char kUsage[] =
-    "usage: kvrsim [options]\n"
-    "  --baud N           line rate in bit/s for pacing (default 57600)\n"
-    "  --link PATH        also make PATH a symlink to the device\n"
-    "  --values FILE.KVV  answer \"D\" with line 1 of this values file\n"
-    "  --replay FILE      answer \"Q\" with the live records (lines starting \"*\") of a text log\n"
-    "  --fault NAME       checksum, unreadable, garbage, truncate, silence, hangup, image-checksum\n"
-    "  --fault-every N    spoil every Nth live record (default 5)\n"
-    "  --setup-every S    seconds between setup lines, 0 for none (default 5)\n"
-    "  --drive NAME       how the engine model runs: cycle (default), a 40 s round of idle,\n"
-    "                     a pull, cruise and a lift-off; or sweep, 900 to 6100 RPM and back\n"
-    "                     every 8 s with throttle, MAP, mixture, ignition and knock following\n"
-    "  --o2               send O2 sensor volts instead of an air/fuel ratio\n"
-    "  --stalled          the engine stands\n"
-    "  --cylinders N      cylinders of the engine model, 1 to 16 (default 4)\n"
-    "  --seconds S        end after S seconds (default: run until stopped)\n"
-    "  --seed N           seed for the faults' randomness\n"
-    "  --number-records   number live records in positions 61-64 (hex)\n"
-    "  --send-log FILE    write one line per live record: number, time queued, time its last byte\n"
-    "                     went out (milliseconds of the monotonic clock)\n"
-    "  --help             this text\n"
-    "  --version          the version\n";
-
-const char kUsageLine[] = "usage: kvrsim [options]   (kvrsim --help lists them)\n";
-
-// Bad usage: the reason and the usage line on stderr, exit status 2.
-int usageError(const std::string& why) {
-    std::fprintf(stderr, "kvrsim: %s\n%s", why.c_str(), kUsageLine);
-    return 2;
-}
-
-// A whole decimal number from min to max, nothing before or after it.
-bool wholeNumber(const char* text, unsigned long long min, unsigned long long max, unsigned long long& out) {
-    if (*text < '0' || *text > '9') return false;  // strtoull would take spaces, signs and "0x"
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long n = std::strtoull(text, &end, 10);
-    if (errno != 0 || *end != '\0' || n < min || n > max) return false;
-    out = n;
-    return true;
-}
-
-// A finite decimal number of seconds, at least min, nothing before or after it.
-bool secondsNumber(const char* text, double min, double& out) {
-    if (*text == '\0' || std::isspace(static_cast<unsigned char>(*text))) return false;
-    errno = 0;
-    char* end = nullptr;
-    const double v = std::strtod(text, &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v < min) return false;
-    out = v;
-    return true;
-}
-
-// The reason a file could not be read, from errno; a folder opens and then fails to read.
-std::string readFailure(const std::string& path) {
-    return path + ": " + std::strerror(errno != 0 ? errno : EIO);
-}
 
 bool readFirstLine(const std::string& path, std::string& line, std::string& why) {
     errno = 0;
@@ -120,96 +58,9 @@ bool readRecords(const std::string& path, std::vector<std::string>& records, std
     return !records.empty();
 }
 
-struct SimOptions {
-    unsigned baud = 57600;
-    std::string link, valuesFile, replayFile, sendLogFile;
-    double runSeconds = -1;  // until stopped
-    kvrsim::SimulatorSettings settings;
-    kvrsim::EngineSettings engine;
-};
-
-constexpr int kGoOn = -1;
-
-// The command line into `o`: kGoOn, or the exit status (help, version, bad usage).
-int parseOptions(int argc, char** argv, SimOptions& o) {
-    unsigned& baud = o.baud;
-    double& runSeconds = o.runSeconds;
-    kvrsim::SimulatorSettings& settings = o.settings;
-    kvrsim::EngineSettings& engine = o.engine;
-
-    static const struct option kOptions[] = {
-        {"baud", required_argument, nullptr, 'b'},   {"link", required_argument, nullptr, 'l'},
-        {"values", required_argument, nullptr, 'v'}, {"replay", required_argument, nullptr, 'r'},
-        {"fault", required_argument, nullptr, 'f'},  {"fault-every", required_argument, nullptr, 'n'},
-        {"setup-every", required_argument, nullptr, 'u'}, {"o2", no_argument, nullptr, 'o'},
-        {"drive", required_argument, nullptr, 'd'},
-        {"stalled", no_argument, nullptr, 'z'},      {"cylinders", required_argument, nullptr, 'c'},
-        {"seconds", required_argument, nullptr, 's'}, {"seed", required_argument, nullptr, 'e'},
-        {"number-records", no_argument, nullptr, 'N'}, {"send-log", required_argument, nullptr, 'L'},
-        {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
-    };
-    // Numbers are read whole: "9600x" or "abc" is bad usage, not 9600 or 0.
-    unsigned long long whole = 0;
-    opterr = 0;  // the messages are ours, in the one-line form
-    for (int opt; (opt = getopt_long(argc, argv, "", kOptions, nullptr)) != -1;) {
-        switch (opt) {
-        case 'b':
-            if (!wholeNumber(optarg, 10, UINT_MAX, whole))
-                return usageError(std::string("--baud takes a whole number of bit/s from 10, not '") + optarg + "'");
-            baud = static_cast<unsigned>(whole);
-            break;
-        case 'l': o.link = optarg; break;
-        case 'v': o.valuesFile = optarg; break;
-        case 'r': o.replayFile = optarg; break;
-        case 'f':
-            if (!kvrsim::parseFault(optarg, settings.fault)) return usageError(std::string("unknown fault '") + optarg + "'");
-            break;
-        case 'n':
-            if (!wholeNumber(optarg, 1, INT_MAX, whole))
-                return usageError(std::string("--fault-every takes a whole number from 1, not '") + optarg + "'");
-            settings.faultEvery = static_cast<int>(whole);
-            break;
-        case 'u':
-            if (!secondsNumber(optarg, 0, settings.setupEvery))
-                return usageError(std::string("--setup-every takes seconds, 0 or more, not '") + optarg + "'");
-            break;
-        case 'd':
-            if (!kvrsim::parseDrive(optarg, engine.drive))
-                return usageError(std::string("--drive takes cycle or sweep, not '") + optarg + "'");
-            break;
-        case 'o': engine.o2Volts = true; break;
-        case 'z': engine.stalled = true; break;
-        case 'c':
-            if (!wholeNumber(optarg, 1, 16, whole))
-                return usageError(std::string("--cylinders takes a whole number from 1 to 16, not '") + optarg + "'");
-            engine.cylinders = static_cast<int>(whole);
-            break;
-        case 's':
-            if (!secondsNumber(optarg, 0, runSeconds) || runSeconds <= 0)
-                return usageError(std::string("--seconds takes a number of seconds above 0, not '") + optarg + "'");
-            break;
-        case 'e':
-            if (!wholeNumber(optarg, 0, UINT_MAX, whole))
-                return usageError(std::string("--seed takes a whole number, not '") + optarg + "'");
-            settings.seed = static_cast<unsigned>(whole);
-            break;
-        case 'N': settings.numberRecords = true; break;
-        case 'L': o.sendLogFile = optarg; break;
-        case 'h': std::fputs(kUsage, stdout); return 0;
-        case 'V': std::printf("kvrsim %s\n", KVR_PACKAGE_VERSION); return 0;
-        default:
-            return usageError(std::string("unknown option, or an option without its value: '") + argv[optind - 1] +
-                              "'");
-        }
-    }
-    if (optind != argc) return usageError(std::string("unexpected argument '") + argv[optind] + "'");
-    return kGoOn;
-}
-
 // Serves the simulator on a paced pseudo-terminal until the time is up, a
 // signal stops it, or a hang-up fault ends the line. The exit status.
-int serve(kvrsim::EcuSimulator& sim, const SimOptions& o) {
+int serve(kvrsim::EcuSimulator& sim, const kvrsim::SimOptions& o) {
     const std::string& link = o.link;
     const std::string& sendLogFile = o.sendLogFile;
     const unsigned baud = o.baud;
@@ -282,18 +133,41 @@ int serve(kvrsim::EcuSimulator& sim, const SimOptions& o) {
     return 0;
 }
 
+// The map drive's engine: fuelled by the served image, with a need relative
+// to the fuel reference. False, with the reason, when an image cannot fuel it.
+bool mapDriveEngine(const kvrsim::SimOptions& o, const std::string& served, kvrsim::EngineModel& engine,
+                    std::string& why) {
+    std::string reference = kvrsim::defaultValuesImage();
+    if (!o.fuelReferenceFile.empty() && !readFirstLine(o.fuelReferenceFile, reference, why)) return false;
+    const auto fuel = kvrsim::makeFuelModel(served, reference, o.fuelError, why);
+    if (!fuel) {
+        why = "the map drive cannot fuel by this image: " + why;
+        return false;
+    }
+    kvrsim::EngineSettings settings = o.engine;
+    // The pulse is counted in the units of the served image's software.
+    settings.pulseInMicros = fuel->served().softwareVersion >= 3100;
+    engine = kvrsim::EngineModel(settings, *fuel);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    SimOptions o;
-    if (const int status = parseOptions(argc, argv, o); status != kGoOn) return status;
+    kvrsim::SimOptions o;
+    if (const int status = kvrsim::parseOptions(argc, argv, o); status != kvrsim::kGoOn) return status;
     std::string image = kvrsim::defaultValuesImage();
     std::string why;
     if (!o.valuesFile.empty() && !readFirstLine(o.valuesFile, image, why)) {
         std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
         return 1;
     }
-    kvrsim::EcuSimulator sim(image, kvrsim::EngineModel(o.engine), o.settings);
+    kvrsim::EngineModel engine(o.engine);
+    if (o.engine.drive == kvrsim::Drive::Map && !mapDriveEngine(o, image, engine, why)) {
+        std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
+        return 1;
+    }
+    kvrsim::EcuSimulator sim(image, engine, o.settings);
     if (!o.replayFile.empty()) {
         std::vector<std::string> records;
         if (!readRecords(o.replayFile, records, why)) {
