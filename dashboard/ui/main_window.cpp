@@ -16,6 +16,7 @@
 
 #include "dashboard/display/window_layout.h"
 #include "dashboard/logging/recovery_logs.h"
+#include "dashboard/ui/analyze_tab.h"
 #include "dashboard/ui/connection_bar.h"
 #include "dashboard/ui/dialogs.h"
 #include "dashboard/ui/file_commands.h"
@@ -90,10 +91,13 @@ void MainWindow::buildPages(QWidget* central) {
     airTempTab = new QWidget;
     notesTab = new QWidget;
     utilitiesTab = new QWidget;
+    analyzeTab = new QWidget;
+    // Analyze goes last, so the older tabs keep their places.
     const std::pair<QWidget*, const char*> tabs[] = {
         {gaugesTab, "Gauges"}, {logChartTab, "Log Chart"}, {logTextTab, "Log Text"},
         {fuelTab, "Fuel"},     {ignitionTab, "Ignition"},  {optionsTab, "Options"},
         {airTempTab, "Air Temp"}, {notesTab, "Notes"},     {utilitiesTab, "Utilities"},
+        {analyzeTab, "Analyze"},
     };
     for (const auto& [tab, caption] : tabs) pages->addTab(tab, caption);
     pages->setCurrentWidget(gaugesTab);
@@ -103,12 +107,13 @@ void MainWindow::buildPages(QWidget* central) {
     logChart = new LogChartTab(logChartTab, core_);
     textTabs = new TextTabs(logTextTab, notesTab, utilitiesTab, core_);
     sheetGrids.build(fuelTab, ignitionTab, optionsTab, airTempTab);
+    analyze = new AnalyzeTab(analyzeTab, core_, dialogs_);
     // The names "Form1"'s tabs had, so anything that looks one up by it still finds it.
     const std::pair<QWidget*, const char*> names[] = {
         {pages, "PageControl1"},    {gaugesTab, "TabGauges"},     {logChartTab, "TabLogChart"},
         {logTextTab, "TabLogText"}, {fuelTab, "TabFuel"},         {ignitionTab, "TabIgnition"},
         {optionsTab, "TabOptions"}, {airTempTab, "TabAirTemp"},   {notesTab, "TabNotes"},
-        {utilitiesTab, "TabUtilities"},
+        {utilitiesTab, "TabUtilities"}, {analyzeTab, "TabAnalyze"},
     };
     for (const auto& [widget, name] : names) widget->setObjectName(name);
 }
@@ -149,6 +154,7 @@ void MainWindow::connectCommands() {
     connect(logChart, &LogChartTab::markClicked, this, &MainWindow::placeMarker);
     connect(logChart, &LogChartTab::markerRenameAsked, this, &MainWindow::renameMarker);
     connect(logChart, &LogChartTab::recordingChanged, this, [this](bool on) { fullScreen_->setRecording(on); });
+    connect(analyze, &AnalyzeTab::noted, this, &MainWindow::showNote);
 }
 
 void MainWindow::placeMarker() {

@@ -13,6 +13,7 @@
 #include "dashboard/ui/sheet_grids.h"
 #include "dashboard/ui/window_prompts.h"
 
+class AnalyzeTab;
 class ConnectionBar;
 class Dialogs;
 class FileCommands;
@@ -63,10 +64,12 @@ public:
     QWidget* airTempTab;
     QWidget* notesTab;
     QWidget* utilitiesTab;
+    QWidget* analyzeTab;
     GaugesTab* gauges;
     LogChartTab* logChart;
     TextTabs* textTabs;  // Log Text, Notes, Utilities
     SheetGrids sheetGrids;  // Fuel, Ignition, Options, Air Temp
+    AnalyzeTab* analyze;    // suggested fuel numbers from the data log
     QLabel* linkStatus;  // the status line under the tabs: the link's health
     QLabel* statusNote;  // beside it for a while: what a command just did
     QTimer pollTimer;

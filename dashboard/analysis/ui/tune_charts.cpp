@@ -15,8 +15,9 @@ QRectF plotArea(QPainter& p, const QRectF& area, const QString& title) {
     const QFontMetricsF fm(p.font());
     p.drawText(QRectF(area.left(), area.top(), area.width(), fm.height()), Qt::AlignLeft | Qt::AlignVCenter, title);
     const double left = fm.horizontalAdvance(QStringLiteral("-00000")) + 4;
+    // Below the plot: a row of axis numbers and the axis caption.
     return QRectF(area.left() + left, area.top() + fm.height() * 1.4, area.width() - left - 4,
-                  area.height() - fm.height() * 3.0);
+                  area.height() - fm.height() * 3.6);
 }
 
 QString shortNumber(double v) {
@@ -125,7 +126,10 @@ void paintHeatMap(QPainter& p, const QRectF& area, const QString& title, const H
     p.drawRect(plot);
     const QFontMetricsF fm(p.font());
     p.setPen(Qt::black);
-    const int rowStep = std::max(1, g.rows / 8), colStep = std::max(1, g.cols / 8);
+    // Every so many bins gets its number, as many as fit without touching.
+    const double labelWidth = fm.horizontalAdvance(QStringLiteral("-0000.0"));
+    const int colStep = std::max(1, static_cast<int>(std::ceil(labelWidth / w)));
+    const int rowStep = std::max(1, static_cast<int>(std::ceil(fm.height() * 1.2 / h)));
     for (int r = 0; r < g.rows && r < static_cast<int>(g.rowCentres.size()); r += rowStep) {
         const double y = plot.bottom() - (r + 0.5) * h;
         p.drawText(QRectF(area.left(), y - fm.height() / 2, plot.left() - area.left() - 3, fm.height()),
@@ -133,7 +137,7 @@ void paintHeatMap(QPainter& p, const QRectF& area, const QString& title, const H
     }
     for (int c = 0; c < g.cols && c < static_cast<int>(g.colCentres.size()); c += colStep) {
         const double xc = plot.left() + (c + 0.5) * w;
-        p.drawText(QRectF(xc - 30, plot.bottom() + 2, 60, fm.height()), Qt::AlignCenter,
+        p.drawText(QRectF(xc - labelWidth / 2, plot.bottom() + 2, labelWidth, fm.height()), Qt::AlignCenter,
                    shortNumber(g.colCentres[static_cast<size_t>(c)]));
     }
     p.drawText(QRectF(plot.left(), plot.bottom() + fm.height(), plot.width(), fm.height()), Qt::AlignRight,
