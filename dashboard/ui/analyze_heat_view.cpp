@@ -51,13 +51,7 @@ void AnalyzeHeatView::paintEvent(QPaintEvent*) {
     }
     const kvr::HeatGrid grid = kvr::cellGrid(*result_, picture_);
     const bool hits = picture_ == kvr::CellPicture::Hits;
-    double most = 1;
-    if (hits)
-        for (double v : grid.values)
-            if (std::isfinite(v)) most = std::max(most, v);
-    // paintHeatMap writes its axis caption a little below the area it is given.
-    const double caption = QFontMetricsF(font()).height() * 0.5;
-    kvr::paintHeatMap(p, QRectF(rect()).adjusted(2, 2, -4, -2 - caption), titleOf(picture_, result_->narrowBand), grid,
-                      hits ? kvr::HeatScale::Count : kvr::HeatScale::Diverging, hits ? most : kErrorRange,
+    kvr::paintHeatMap(p, QRectF(rect()).adjusted(2, 2, -4, -2), titleOf(picture_, result_->narrowBand), grid,
+                      hits ? kvr::HeatScale::Count : kvr::HeatScale::Diverging, hits ? kvr::hitsRange(grid) : kErrorRange,
                       kvr::mapUnitText(*result_), QStringLiteral("RPM"));
 }

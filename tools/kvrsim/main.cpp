@@ -14,6 +14,7 @@
 
 #include "default_values_image.h"
 #include "ecu_simulator.h"
+#include "offline_log.h"
 #include "paced_pty.h"
 #include "sim_options.h"
 
@@ -166,6 +167,14 @@ int main(int argc, char** argv) {
     if (o.engine.drive == kvrsim::Drive::Map && !mapDriveEngine(o, image, engine, why)) {
         std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
         return 1;
+    }
+    if (!o.writeLogFile.empty()) {
+        if (!kvrsim::writeOfflineLog(engine, image, o.settings.seed, o.runSeconds, o.writeLogRate, o.writeLogFile,
+                                     why)) {
+            std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
+            return 1;
+        }
+        return 0;
     }
     kvrsim::EcuSimulator sim(image, engine, o.settings);
     if (!o.replayFile.empty()) {

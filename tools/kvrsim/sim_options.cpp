@@ -52,6 +52,11 @@ const char kUsage[] =
     "  --number-records   number live records in positions 61-64 (hex)\n"
     "  --send-log FILE    write one line per live record: number, time queued, time its last byte\n"
     "                     went out (milliseconds of the monotonic clock)\n"
+    "  --write-log FILE.msl\n"
+    "                     write the drive's records for --seconds of simulated time straight to\n"
+    "                     a data log (as kvrtool log writes it) and exit, without a line: ten\n"
+    "                     minutes of the map drive take a second\n"
+    "  --rate N           records a second for --write-log (default 83.5, the line's full rate)\n"
     "  --help             this text\n"
     "  --version          the version\n";
 
@@ -136,6 +141,7 @@ int parseOptions(int argc, char** argv, SimOptions& o) {
         {"seconds", required_argument, nullptr, 's'}, {"seed", required_argument, nullptr, 'e'},
         {"number-records", no_argument, nullptr, 'N'}, {"send-log", required_argument, nullptr, 'L'},
         {"fuel-error", required_argument, nullptr, 'F'}, {"fuel-reference", required_argument, nullptr, 'R'},
+        {"write-log", required_argument, nullptr, 'W'}, {"rate", required_argument, nullptr, 'a'},
         {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
     };
@@ -194,6 +200,12 @@ int parseOptions(int argc, char** argv, SimOptions& o) {
             break;
         case 'N': settings.numberRecords = true; break;
         case 'L': o.sendLogFile = optarg; break;
+        case 'W': o.writeLogFile = optarg; break;
+        case 'a':
+            if (!secondsNumber(optarg, 0, o.writeLogRate) || o.writeLogRate <= 0 || o.writeLogRate > 1000)
+                return usageError(std::string("--rate takes records a second, above 0 up to 1000, not '") + optarg +
+                                  "'");
+            break;
         case 'h': std::fputs(kUsage, stdout); return 0;
         case 'V': std::printf("kvrsim %s\n", KVR_PACKAGE_VERSION); return 0;
         default:
@@ -204,6 +216,8 @@ int parseOptions(int argc, char** argv, SimOptions& o) {
     if (optind != argc) return usageError(std::string("unexpected argument '") + argv[optind] + "'");
     if (o.fuelOptionGiven && engine.drive != Drive::Map)
         return usageError("--fuel-error and --fuel-reference go with --drive map");
+    if (!o.writeLogFile.empty() && runSeconds <= 0)
+        return usageError("--write-log needs --seconds: how much of the drive to write");
     engine.seed = settings.seed;
     return kGoOn;
 }

@@ -17,6 +17,10 @@ struct SimOptions {
     FuelError fuelError;
     bool fuelOptionGiven = false;  // --fuel-error or --fuel-reference
     double runSeconds = -1;  // until stopped
+    // --write-log: the drive's records written straight to this data log,
+    // --rate a second for --seconds of simulated time, without a line.
+    std::string writeLogFile;
+    double writeLogRate = 83.5;
     SimulatorSettings settings;
     EngineSettings engine;
 };

@@ -1,5 +1,6 @@
 #include "dashboard/analysis/ui/tune_pictures.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kvr {
@@ -31,6 +32,15 @@ HeatGrid cellGrid(const TuneResult& result, CellPicture picture) {
             }
         }
     return g;
+}
+
+double hitsRange(const HeatGrid& hits) {
+    std::vector<double> counts;
+    for (double v : hits.values)
+        if (std::isfinite(v) && v > 0) counts.push_back(v);
+    if (counts.empty()) return 1;
+    std::sort(counts.begin(), counts.end());
+    return std::max(1.0, counts[counts.size() * 9 / 10]);
 }
 
 std::vector<double> binCentres(const TuneResult& result, bool rpmTable) {

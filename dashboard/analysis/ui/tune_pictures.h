@@ -22,6 +22,11 @@ HeatGrid cellGrid(const TuneResult& result, CellPicture picture);
 
 // The current and suggested numbers of the RPM table (or the load table),
 // suggested only where a bin changes.
+// The count at which a hits map is full colour: the 90th percentile of the
+// cells with readings, so the few idle cells that hold most readings do not
+// leave every other cell pale.
+double hitsRange(const HeatGrid& hits);
+
 std::vector<CurveSeries> tableCurves(const TuneResult& result, bool rpmTable);
 std::vector<double> binCentres(const TuneResult& result, bool rpmTable);
 

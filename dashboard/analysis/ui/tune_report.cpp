@@ -73,11 +73,8 @@ void paintFirstPage(QPainter& p, const QRectF& page, const TuneResult& r, const 
 void paintSecondPage(QPainter& p, const QRectF& page, const TuneResult& r) {
     const double h = page.height() / 3 - 8;
     const HeatGrid hits = cellGrid(r, CellPicture::Hits);
-    double most = 1;
-    for (double v : hits.values)
-        if (v > most) most = v;
     paintHeatMap(p, QRectF(page.left(), page.top(), page.width(), h), QStringLiteral("Readings per cell"), hits,
-                 HeatScale::Count, most, mapUnitText(r), QStringLiteral("RPM"));
+                 HeatScale::Count, hitsRange(hits), mapUnitText(r), QStringLiteral("RPM"));
     paintHeatMap(p, QRectF(page.left(), page.top() + h + 12, page.width(), h),
                  r.narrowBand ? QStringLiteral("Rich (blue) or lean (red) by cell")
                               : QStringLiteral("Mean error: red lean (more fuel wanted), blue rich; full colour at 10 %"),
