@@ -1,7 +1,9 @@
 // Keeping the log safe: the question before unsaved records are thrown
 // away, and the offer to open what a crashed run left behind. The chart log
 // writes the recovery copy itself as it records.
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "dashboard/dashboard_core.h"
 #include "dashboard/logging/recovery_logs.h"
@@ -10,15 +12,12 @@
 namespace kvr {
 namespace {
 
-// "1234 records (about 2 min 3 s)", at the chart's 10 samples a second.
-std::string recordsText(int records) {
-    const int seconds = records / 10;
-    char text[96];
-    if (seconds >= 60)
-        std::snprintf(text, sizeof text, "%d records (about %d min %d s)", records, seconds / 60, seconds % 60);
-    else
-        std::snprintf(text, sizeof text, "%d records (about %d s)", records, seconds);
-    return text;
+// "729 records (1 min 31 s)": the span from the first of the unsaved
+// samples to the last, as the recovery prompt gives it for the same records.
+std::string recordsText(const TrendStore& store, int records) {
+    std::vector<double> times;
+    for (int i = std::max(0, store.count() - records); i < store.count(); ++i) times.push_back(store.at(i).time);
+    return std::to_string(records) + " records (" + logDurationText(recordSpanSeconds(times)) + ")";
 }
 
 }  // namespace
@@ -29,7 +28,7 @@ bool DashboardCore::confirmLogMayBeDropped(const std::string& action) {
     if (!logUnsaved() || !prompts) return true;
     const int64_t rows = dataLog.unsavedRows();
     const std::string dataRows = rows > 0 ? " and " + std::to_string(rows) + " full-rate data log rows" : "";
-    const std::string text = "The log chart holds " + recordsText(chartLog.unsavedRecords()) + dataRows +
+    const std::string text = "The log chart holds " + recordsText(chartLog.store(), chartLog.unsavedRecords()) + dataRows +
                              " that have not been saved. " + action + " the chart.\n\nSave the log first?";
     switch (prompts->choose(text, {"Save", "Discard", "Cancel"})) {
     case 0: return saveLog();

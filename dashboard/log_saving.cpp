@@ -46,6 +46,8 @@ bool DashboardCore::saveLog() {
         openedDataLog_ = dataLog.isOpen() ? std::string() : dataLogNameFor(*name);
     }
     memo("Saved file:" + valuesFileName);
+    // The title box follows the name saved under, so the next save proposes it.
+    out.proposedTitle = valuesFileName;
     // Saved under a real name: the recovery copies have done their work.
     // The data log goes on in its file while recording continues, so the
     // next save has every row.

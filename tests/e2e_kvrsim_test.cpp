@@ -131,6 +131,7 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     const size_t saved = static_cast<size_t>(chart->store().count());
     ASSERT_TRUE(dialogs.informations.isEmpty()) << dialogs.informations.join(";").toStdString();
     EXPECT_EQ(dialogs.proposed.last(), base + ".KVL");
+    EXPECT_EQ(dialogs.filters.last(), "KVR log chart files (*.KVL);;All files (*)");
     std::ifstream kvl((base + ".KVL").toStdString(), std::ios::binary | std::ios::ate);
     const auto bytes = static_cast<size_t>(kvl.tellg());
     EXPECT_EQ(bytes % 24, 0u);

@@ -146,7 +146,9 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
     LogChartTab& tab = win.tab();
     TAbTrend& chart = win.chart();
     kvr::TrendRecorder& r = chart.recorder();
-    win.record(3000);
+    win.startRecording();
+    for (int i = 0; i < 3000; ++i) win.log().takeSample();
+    tab.apply();
     auto newestInView = [&] {
         const int64_t column = r.timeScale().columnOf(r.store().count() - 1 - r.firstShown());
         return column >= 0 && column <= r.plotColumns();
@@ -157,7 +159,7 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
     tab.moveBackButton->click();  // "<<"
     EXPECT_FALSE(tab.liveButton->isChecked());
     const int parked = r.firstShown();
-    win.record(1000);
+    for (int i = 0; i < 1000; ++i) win.log().takeSample();
     EXPECT_EQ(r.firstShown(), parked);
     EXPECT_FALSE(newestInView());
 
@@ -165,12 +167,10 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
     EXPECT_TRUE(tab.liveButton->isChecked());
     EXPECT_TRUE(newestInView());
     EXPECT_TRUE(chart.hasFocus() || !QApplication::focusWidget()) << "the chart keeps the keys";
-    win.startRecording();
     for (int i = 0; i < 800; ++i) {
         win.log().takeSample();
         ASSERT_TRUE(newestInView()) << i;
     }
-    win.stopRecording();
     tab.liveButton->click();
     EXPECT_TRUE(tab.liveButton->isChecked()) << "a second press keeps following";
 
@@ -179,6 +179,18 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
     QTest::keyClick(&chart, Qt::Key_End);
     EXPECT_TRUE(tab.liveButton->isChecked());
     EXPECT_TRUE(newestInView());
+
+    // The data stops: the chart still shows the newest record, but nothing
+    // new comes to follow, so Live is not lit, pressed or not.
+    win.stopRecording();
+    tab.apply();
+    EXPECT_TRUE(chart.following());
+    EXPECT_FALSE(tab.liveButton->isChecked());
+    tab.liveButton->click();
+    EXPECT_FALSE(tab.liveButton->isChecked());
+    win.startRecording();
+    tab.apply();
+    EXPECT_TRUE(tab.liveButton->isChecked()) << "lit again when live data comes back";
 }
 
 TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {

@@ -160,16 +160,33 @@ std::vector<LeftLog> findLeftLogs(const std::string& dir) {
     return logs;
 }
 
+std::string logDurationText(double seconds) {
+    const long s = std::max(0L, std::lround(seconds));
+    char text[48];
+    if (s >= 3600)
+        std::snprintf(text, sizeof text, "%ld h %02ld min", s / 3600, s / 60 % 60);
+    else if (s >= 60)
+        std::snprintf(text, sizeof text, "%ld min %ld s", s / 60, s % 60);
+    else
+        std::snprintf(text, sizeof text, "%ld s", s);
+    return text;
+}
+
+double recordSpanSeconds(const std::vector<double>& times) {
+    double first = 0, last = 0;
+    for (double t : times) {
+        if (t == kSeparatorTime) continue;
+        if (first == 0) first = t;
+        last = t;
+    }
+    return first == 0 ? 0 : (last - first) * 86400.0;
+}
+
 std::string leftLogQuestion(const LeftLog& log) {
     std::string when;
     if (log.firstTime != 0) {
         when = " on " + dateText(log.firstTime) + " at " + timeOfDayText(log.firstTime);
-        if (log.lastTime > log.firstTime) {
-            const long seconds = std::lround((log.lastTime - log.firstTime) * 86400.0);
-            char span[48];
-            std::snprintf(span, sizeof span, ", %ld min %02ld s", seconds / 60, seconds % 60);
-            when += span;
-        }
+        if (log.lastTime > log.firstTime) when += ", " + logDurationText((log.lastTime - log.firstTime) * 86400.0);
     }
     const std::string dataLog =
         log.dataLogRows >= 0 ? ", and its full-rate data log of " + std::to_string(log.dataLogRows) + " rows," : "";

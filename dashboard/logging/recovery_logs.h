@@ -37,6 +37,14 @@ struct LeftLog {
 // newest first. Empty ones left behind are deleted.
 std::vector<LeftLog> findLeftLogs(const std::string& dir);
 
+// A log's length as every question says it: "45 s", "1 min 31 s",
+// "2 h 05 min".
+std::string logDurationText(double seconds);
+
+// The time the records first..last (store indexes) span, separators passed
+// over: from the first sample to the last, in seconds.
+double recordSpanSeconds(const std::vector<double>& sampleTimes);
+
 // The question put to the user about a left log.
 std::string leftLogQuestion(const LeftLog& log);
 

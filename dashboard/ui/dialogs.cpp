@@ -41,7 +41,9 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& p
     QFileDialog dialog(parent, QStringLiteral("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(preset);
+    // The log chart files the preset names, and every file as a second choice.
+    dialog.setNameFilters({QStringLiteral("KVR log chart files (") + preset + QStringLiteral(")"),
+                           QStringLiteral("All files (*)")});
     dialog.selectFile(preset);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();

@@ -269,8 +269,17 @@ QWidget* LogChartTab::buildLiveBar(QWidget* page) {
         }
         liveButton->setPalette(pal);
     });
-    liveButton->setChecked(chart->following());
+    liveButton->setChecked(false);  // nothing to follow before live data comes
     return bar;
+}
+
+// Green only while the chart follows data that is still coming in: a loaded
+// log, a closed port or a silent link has nothing new to follow, whatever
+// the chart's view.
+void LogChartTab::showLive() {
+    const kvr::ChartLog& log = core_.chartLog;
+    const bool live = chart->following() && log.linkLive() && !log.showingOpenedLog();
+    if (liveButton->isChecked() != live) liveButton->setChecked(live);
 }
 
 // The chart's own font a pixel smaller, so that even differences across
@@ -322,11 +331,11 @@ void LogChartTab::connectChartBars() {
     });
     connect(liveButton, &QPushButton::clicked, this, [this] {
         chart->followNewest();
-        // Pressing it while following keeps it pressed in.
-        liveButton->setChecked(chart->following());
+        // Pressing it while following keeps it pressed in (while there is live data).
+        showLive();
         chart->setFocus();
     });
-    connect(chart, &TAbTrend::followingChanged, liveButton, &QPushButton::setChecked);
+    connect(chart, &TAbTrend::followingChanged, this, &LogChartTab::showLive);
     connect(chart, &TAbTrend::timeScaleChanged, this, &LogChartTab::showTimeScale);
     connect(chart, &TAbTrend::referenceChanged, this, &LogChartTab::showReference);
     showTimeScale();
@@ -471,6 +480,7 @@ void LogChartTab::apply() {
         chosen->setChecked(true);
     }
     loggingLamp->setLit(log.rules.on && log.recording());
+    showLive();
 }
 
 void LogChartTab::fitToWindow(const kvr::ResizeLayout& r) {

@@ -66,7 +66,7 @@ public:
     QPushButton* timeZoomInButton;
     QPushButton* timeZoomOutButton;
     QLabel* timeScaleLabel;
-    QPushButton* liveButton;   // checked while the chart follows the newest record
+    QPushButton* liveButton;   // checked while the chart follows live data as it comes
     QPushButton* markButton;   // a marker at the newest record, while the log records
     QLabel* rangeStatsLine;    // min, mean and max of each shown channel over the records in view
     QLabel* referenceReadout;  // the differences from the reference cursor
@@ -105,6 +105,7 @@ private:
     // The chart log samples on the recording clock while it records.
     void followRecording(bool on);
     void showCursorValues();
+    void showLive();
     void showReference();
     void showTimeScale();
     void buildRangeStatsLine();

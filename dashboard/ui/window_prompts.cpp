@@ -9,9 +9,21 @@
 WindowPrompts::WindowPrompts(QWidget& window, Dialogs& dialogs, std::function<void()> showOutputs)
     : window_(window), dialogs_(dialogs), showOutputs_(std::move(showOutputs)) {}
 
+namespace {
+
+// The program's own file type first, then every file.
+QString fileTypeFilter(const QString& ext) {
+    const QString kind = ext.compare(QStringLiteral("KVL"), Qt::CaseInsensitive) == 0
+                             ? QStringLiteral("KVR log chart files")
+                             : ext.toUpper() + QStringLiteral(" files");
+    return kind + QStringLiteral(" (*.") + ext + QStringLiteral(");;All files (*)");
+}
+
+}  // namespace
+
 std::optional<std::string> WindowPrompts::saveFileName(const std::string& proposed, const std::string& ext) {
-    const auto name =
-        dialogs_.saveFileName(&window_, fromFileName(proposed), QString::fromStdString(ext), {});
+    const QString suffix = QString::fromStdString(ext);
+    const auto name = dialogs_.saveFileName(&window_, fromFileName(proposed), suffix, fileTypeFilter(suffix));
     if (!name) return std::nullopt;
     return toFileName(*name);
 }

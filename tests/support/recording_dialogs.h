@@ -12,6 +12,7 @@ public:
     QStringList warnings;
     QStringList informations;
     QStringList proposed;  // what the file dialogs were opened with
+    QStringList filters;   // the save dialogs' file type lists
     QStringList fileAnswers;  // the names "chosen", in order; none left (or "") cancels
     QString printToPdf;  // empty: the print dialog is cancelled; else the job goes to this PDF
     int printDialogs = 0;
@@ -20,8 +21,9 @@ public:
 
     void warning(QWidget*, const QString& text) override { warnings << text; }
     void information(QWidget*, const QString& text) override { informations << text; }
-    std::optional<QString> saveFileName(QWidget*, const QString& p, const QString&, const QString&) override {
+    std::optional<QString> saveFileName(QWidget*, const QString& p, const QString&, const QString& filter) override {
         proposed << p;
+        filters << filter;
         return nextAnswer();
     }
     std::optional<QString> openFileName(QWidget*, const QString& p) override {

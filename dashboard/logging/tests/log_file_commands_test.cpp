@@ -69,6 +69,36 @@ protected:
     std::string dir;
 };
 
+TEST_F(LogFiles, TheTitleFollowsTheSavedNameAndEveryQuestionGivesOneDuration) {
+    const double t0 = 46364.5;  // 2026-12-08 12:00
+    record(core, {t0, t0 + 1 / 86400.0});
+    core.in.title = "KVR2026_12_08";
+    prompts.answers.push_back(dir + "/pull one.KVL");
+    ASSERT_TRUE(core.saveLog());
+    ASSERT_TRUE(core.out.proposedTitle.has_value());
+    EXPECT_EQ(*core.out.proposedTitle, dir + "/pull one") << "the next save proposes the name saved under";
+
+    // 729 samples over 91 s (a pause in the middle): the unsaved question and
+    // the recovery prompt give the same length, from the samples' times.
+    std::vector<double> times;
+    for (int i = 0; i < 729; ++i) times.push_back(t0 + 10 / 86400.0 + (i < 400 ? i * 0.1 : 40.0 + (i - 400) * 0.155) / 86400.0);
+    for (double t : times) record(core, {t});
+    prompts.choices.push_back(2);  // Cancel
+    core.eraseLog();
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    const std::string length = logDurationText((times.back() - times.front()) * 86400.0);
+    EXPECT_EQ(length, "1 min 31 s");
+    EXPECT_NE(prompts.questions[0].find("729 records (" + length + ")"), std::string::npos) << prompts.questions[0];
+    LeftLog left;
+    left.chartFile = dir + "/log.KVL";
+    left.records = 729;
+    left.firstTime = times.front();
+    left.lastTime = times.back();
+    EXPECT_NE(leftLogQuestion(left).find(", " + length + " (729 records)"), std::string::npos) << leftLogQuestion(left);
+    EXPECT_EQ(logDurationText(45), "45 s");
+    EXPECT_EQ(logDurationText(7500), "2 h 05 min");
+}
+
 TEST_F(LogFiles, SaveWritesBothFilesAndReportsTheNames) {
     core.in.title = "dyno pull";
     core.session.valuesText = image();
