@@ -167,6 +167,17 @@ TEST(EndToEnd, RecordSaveEraseAndOpenALog) {
     EXPECT_EQ(form.sheetGrids.grid(20)->item(4, 1)->text(), "31.0");
     EXPECT_TRUE(dialogs.informations.isEmpty()) << dialogs.informations.join(";").toStdString();
 
+    // Open again and cancel the dialog: the chart, its title and the Live
+    // button stay as they were (a loaded log has no live data to follow).
+    const int shown = chart->store().count();
+    const QString title = form.connectionBar->titleEdit->text();
+    dialogs.fileAnswers = {QString()};
+    form.logChart->openLogButton->click();
+    EXPECT_EQ(chart->store().count(), shown);
+    EXPECT_EQ(form.connectionBar->titleEdit->text(), title);
+    form.logChart->apply();
+    EXPECT_FALSE(form.logChart->liveButton->isChecked());
+
     if (const QByteArray shots = qgetenv("KVR_SCREENSHOT_DIR"); !shots.isEmpty()) {
         form.pages->setCurrentWidget(form.logChartTab);
         QTest::qWait(50);
