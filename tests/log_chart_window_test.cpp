@@ -4,6 +4,9 @@
 // the differences from a reference cursor set by a click.
 #include <gtest/gtest.h>
 
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -21,6 +24,7 @@
 #include "dashboard/logging/trend_record.h"
 #include "dashboard/ui/log_chart_tab.h"
 #include "dashboard/ui/main_window.h"
+#include "dashboard/ui/text_tabs.h"
 #include "support/recording_dialogs.h"
 #include "widgets/ab_led.h"
 #include "widgets/ab_trend.h"
@@ -191,6 +195,38 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
     win.startRecording();
     tab.apply();
     EXPECT_TRUE(tab.liveButton->isChecked()) << "lit again when live data comes back";
+}
+
+TEST(LogTextWindow, NewLinesStayInViewUnlessTheUserScrolledUp) {
+    Window win;
+    win.form.resize(900, 680);
+    win.form.show();
+    TextTabs& texts = *win.form.textTabs;
+    QScrollBar* bar = texts.textLog->verticalScrollBar();
+    auto append = [&](int count, const std::string& text) {
+        std::vector<std::string> lines;
+        for (int i = 0; i < count; ++i) lines.push_back(text + " " + std::to_string(i));
+        texts.appendToLog(lines);
+        QCoreApplication::processEvents();
+    };
+    // Lines that come while another page is shown are in view when the
+    // Log Text tab is opened.
+    win.form.pages->setCurrentWidget(win.form.gaugesTab);
+    append(200, "scan");
+    win.form.pages->setCurrentWidget(win.form.logTextTab);
+    QCoreApplication::processEvents();
+    append(1, "COM3 link back after 13 s");
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "following the newest line";
+    win.form.pages->setCurrentWidget(win.form.gaugesTab);
+    append(50, "while away");
+    win.form.pages->setCurrentWidget(win.form.logTextTab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    bar->setValue(10);  // the user scrolls up to read
+    append(5, "another line");
+    EXPECT_EQ(bar->value(), 10) << "the view stays where the user put it";
 }
 
 TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {

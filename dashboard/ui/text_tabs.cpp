@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QStringList>
 #include <QTextCursor>
@@ -89,9 +90,16 @@ void TextTabs::nameControls() {
     asmListing->setAccessibleName("Assembler listing");
 }
 
+// New lines stay in view ("link back after 13 s" must not land off screen),
+// unless the user has scrolled up to read something: then the view stays.
 void TextTabs::appendToLog(std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    QScrollBar* bar = textLog->verticalScrollBar();
+    const bool following = bar->value() >= bar->maximum() - 1;
+    const int keep = bar->value();
     for (const auto& line : lines) textLog->appendPlainText(latin1(line));
     lines.clear();
+    bar->setValue(following ? bar->maximum() : keep);
 }
 
 std::vector<std::string> TextTabs::notes() const {
