@@ -3,6 +3,9 @@
 // control, and the assembler listing in a fixed-pitch font.
 #include <gtest/gtest.h>
 
+#include <QDialog>
+#include <QLabel>
+
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QAccessible>
@@ -146,6 +149,31 @@ TEST(WindowKeys, AssemblerListingInFixedPitch) {
     MainWindow form(port, dialogs);
     const QFontMetrics fm(form.textTabs->asmListing->font());
     EXPECT_EQ(fm.horizontalAdvance("iiiiiiii"), fm.horizontalAdvance("MMMMMMMM")) << "columns line up";
+}
+
+TEST(WindowKeys, F1ShowsAKeysPageThatListsEveryShortcut) {
+    ShownWindow w;
+    MainWindow& form = w.form;
+    QTest::keyClick(&form, Qt::Key_F1);
+    auto* page = form.findChild<QDialog*>("keysHelp");
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isVisible());
+    const QString text = page->findChild<QLabel*>("keysHelpText")->text();
+    // Every shortcut the window has is on the page, so a new one cannot be
+    // added without saying what it does.
+    int shortcuts = 0;
+    for (const QAction* action : form.findChildren<QAction*>()) {
+        if (action->shortcut().isEmpty()) continue;
+        ++shortcuts;
+        const QString keys = action->shortcut().toString(QKeySequence::PortableText);
+        EXPECT_TRUE(text.contains("<tt>" + keys.toHtmlEscaped() + "</tt>"))
+            << keys.toStdString() << " (" << action->text().toStdString() << ") is not on the Keys page";
+    }
+    EXPECT_GE(shortcuts, 7);
+    for (const char* chartKey : {"Home", "End", "Esc", "Right-click", "Double-click a marker"})
+        EXPECT_TRUE(text.contains(chartKey)) << chartKey;
+    QTest::keyClick(&form, Qt::Key_F1);
+    EXPECT_EQ(form.findChildren<QDialog*>("keysHelp").size(), 1) << "one page, raised again";
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "dashboard/ui/keys_help.h"
+
 WindowMenu::WindowMenu(QMainWindow* window) : QObject(window) {
     QMenuBar* bar = window->menuBar();
     QMenu* file = bar->addMenu("&File");
@@ -25,13 +27,18 @@ WindowMenu::WindowMenu(QMainWindow* window) : QObject(window) {
     fullScreenAction = view->addAction("&Full Screen Gauges");
     fullScreenAction->setCheckable(true);
     fullScreenAction->setShortcut(QKeySequence(Qt::Key_F11));
+    QMenu* help = bar->addMenu("&Help");
+    keysAction = help->addAction("&Keys");
+    keysAction->setShortcut(QKeySequence(Qt::Key_F1));
+    keysAction->setObjectName("keysAction");
+    connect(keysAction, &QAction::triggered, window, [window] { showKeysHelp(window); });
     // M marks the log from any page. It is no menu item: a letter key is
     // typed into a text box that has the focus instead.
     markAction = new QAction("Place marker", window);
     markAction->setShortcut(QKeySequence(Qt::Key_M));
     markAction->setShortcutContext(Qt::WindowShortcut);
     window->addActions({openLogAction, saveLogAction, exportAction, printValuesAction, exitAction, fullScreenAction,
-                        markAction});
+                        markAction, keysAction});
     // The names "Form1"'s menu items had, so anything that looks one up by it still finds it.
     openLogAction->setObjectName("OpenLogFile1");
     saveLogAction->setObjectName("SaveLogFile1");

@@ -1,5 +1,5 @@
 // The window's menus: File (open, save, export, print, assembler listing,
-// exit), ComPort (rescan) and View (the full-screen gauges). The window holds
+// exit), ComPort (rescan), View (the full-screen gauges) and Help (keys). The window holds
 // the actions too, so their keys work while the menu bar is hidden in the
 // full-screen view; the M key's marker action lives on the window alone.
 #pragma once
@@ -23,4 +23,5 @@ public:
     QAction* rescanPortsAction;
     QAction* fullScreenAction;  // F11: the gauges alone, full screen
     QAction* markAction;        // M: a marker on the log while it records
+    QAction* keysAction;        // Help > Keys, F1: every key and mouse action
 };
