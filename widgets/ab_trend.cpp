@@ -254,18 +254,6 @@ int TAbTrend::LoadFromFile(const QString& fileName, bool clearFirst) {
     return recorder_.LoadFromFile(QFile::encodeName(fileName).toStdString(), clearFirst, isVisible());
 }
 
-void TAbTrend::moveByColumns(int columns) {
-    const int64_t records = recorder_.timeScale().recordsAcross(std::abs(int64_t{columns}));
-    const int count = static_cast<int>(std::min<int64_t>(records, INT_MAX));
-    recorder_.MoveX(columns < 0 ? -count : count, isVisible());
-    retrackMouse();
-}
-
-void TAbTrend::showOldest() {
-    recorder_.MoveX(-recorder_.firstShown(), isVisible());
-    retrackMouse();
-}
-
 void TAbTrend::followNewest() {
     recorder_.followNewest();
     retrackMouse();

@@ -12,9 +12,10 @@
 // column's lowest to highest value, or several columns per record), a way
 // back to following the newest record, and a reference cursor set by a
 // click. Keys while the chart has the focus: Left/Right move, +/- zoom the
-// time axis, Home shows the oldest record, End follows the newest, Escape
-// drops the reference; Ctrl and the mouse wheel zoom the time axis round
-// the pointer. The hint (tool tip) shows over the caption only, so it never
+// time axis, Home shows the oldest record, End follows the newest, F fits
+// the whole log, Escape drops the reference; Ctrl and the mouse wheel zoom
+// the time axis round the pointer, Shift and the wheel (or a sideways
+// wheel) move it. The hint (tool tip) shows over the caption only, so it never
 // covers the data under the pointer.
 //
 // Markers: labelled vertical lines at chosen records, drawn over the plot
@@ -100,7 +101,10 @@ public:
     int LoadFromFile(const QString& fileName, bool clearFirst = false);
     void ZoomYIn() { recorder_.ZoomYIn(); }
     void ZoomYOut() { recorder_.ZoomYOut(); }
-    void MoveX(int count) { recorder_.MoveX(count, isVisible()); }
+    // Moves the view by `count` records and stops following. A move stops
+    // with the newest record in the plot's last column and with the oldest
+    // in its first: the plot never scrolls off the log.
+    void MoveX(int count);
 
     // MoveX by the records `columns` pixel columns show at the time zoom:
     // 100 columns are 100 records at one record per column.
@@ -110,6 +114,14 @@ public:
     void showOldest();
     void followNewest();
     bool following() const { return recorder_.Flow(); }
+    // Fit (key F): the finest time zoom at which the whole log fits the
+    // plot, shown from its oldest record (following stops). Returns false
+    // when even the widest zoom cannot hold it; the widest is taken then.
+    // Emits fitted.
+    bool fitWholeLog();
+    // The record `index` in the middle of the plot as far as the log's
+    // ends allow (following stops).
+    void showRecord(int index);
     // One step of the time zoom, round the cursor's column (the plot's
     // middle without a cursor).
     void zoomTimeIn();
@@ -166,6 +178,8 @@ signals:
     // The records in view or their drawing changed: a move, a zoom, new
     // records, a new size.
     void viewChanged();
+    // fitWholeLog ran (key F or the owner): whether the whole log fits.
+    void fitted(bool whole);
     // A marker's label was double-clicked (its index in markers()).
     void markerLabelDoubleClicked(int marker);
 
@@ -190,6 +204,10 @@ private:
     void layoutPlot();
     void placeChildren();
     void zoomTimeAt(int steps, int column);
+    // The view from record `first` on, as far as the log's ends allow.
+    void moveFirstTo(int64_t first);
+    // Records that fit wholly in the plot's columns at the time zoom.
+    int64_t wholeRecordsInPlot() const;
     // Reads the cursor again where the mouse last was, after the records
     // under it changed.
     void retrackMouse();
@@ -215,6 +233,8 @@ private:
     // worked out when the markers or the font change.
     void measureMarkerLabels();
     QString timeLabel(double days) const;
+    // Whether the time labels carry the date (view or log over midnight).
+    bool labelsNeedDate() const;
 
     kvr::TrendRecorder recorder_;
     QImage plot_;
@@ -243,6 +263,7 @@ private:
     int footerHeight_ = 0;
     QPoint lastMouse_{-1, -1};
     int wheelSteps_ = 0;  // eighths of a degree not yet turned into zoom steps
+    int wheelMoveSteps_ = 0;  // the same, not yet turned into moves
     QString timeFormat_;
     bool registered_ = false;
     // Columns the drawing has moved left in all, which the dots of the

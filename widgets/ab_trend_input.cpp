@@ -64,7 +64,21 @@ void TAbTrend::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TAbTrend::wheelEvent(QWheelEvent* event) {
     if (!(event->modifiers() & Qt::ControlModifier)) {
-        QWidget::wheelEvent(event);
+        // A sideways wheel, or the wheel with Shift, moves the view a grid
+        // column a notch: left (or away) goes back in time. The plain wheel
+        // is left to the window.
+        const QPoint delta = event->angleDelta();
+        const int along = delta.x() != 0 ? delta.x() : (event->modifiers() & Qt::ShiftModifier) ? delta.y() : 0;
+        if (along == 0) {
+            QWidget::wheelEvent(event);
+            return;
+        }
+        event->accept();
+        wheelMoveSteps_ += along;
+        const int notches = wheelMoveSteps_ / kWheelStep;
+        if (notches == 0) return;
+        wheelMoveSteps_ -= notches * kWheelStep;
+        moveByColumns(-notches * recorder_.GridXPixel());
         return;
     }
     event->accept();
@@ -98,6 +112,13 @@ void TAbTrend::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_End:
             followNewest();
+            break;
+        case Qt::Key_F:
+            if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+                QWidget::keyPressEvent(event);
+                return;
+            }
+            fitWholeLog();
             break;
         case Qt::Key_Escape:
             if (!recorder_.hasReference()) {

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <numeric>
+#include "widgets/model/trend_axis_labels.h"
 #include "widgets/model/trend_geometry.h"
 #include "widgets/model/trend_time.h"
 #include "widgets/recording_clock.h"
@@ -75,21 +76,45 @@ void TAbTrend::paintTimeLabels(QPainter& p) {
     const int step = recorder_.GridXPixel();
     const kvr::TimeScale& scale = recorder_.timeScale();
     p.setPen(colorTime_);
-    for (int x = step; x < plotRect_.width(); x += step) {
+    // Without a date row of their own, the labels carry the date once the
+    // view crosses midnight or the log runs over several days; where such
+    // a label is wider than a grid column, only every so many are drawn.
+    const bool withDate = time && !date && timeFormat_.isEmpty() && labelsNeedDate();
+    const int every =
+        withDate ? std::max(1, (fm.horizontalAdvance(QStringLiteral("00-00 00:00:00")) + 6 + step - 1) / step) : 1;
+    int label = 0;
+    for (int x = step; x < plotRect_.width(); x += step, ++label) {
         const int64_t index = first + scale.recordAt(x);
         if (index >= store.count()) break;
+        if (label % every != 0) continue;
         const double stamp = store.at(static_cast<int>(index)).time;
         const int centre = plotRect_.left() + x;
-        const int half = step / 2;
+        const int half = step * every / 2;
         int y = plotRect_.bottom() + 3;
         if (time) {
-            p.drawText(QRect(centre - half, y, 2 * half, th), Qt::AlignCenter, timeLabel(stamp));
+            const QString text =
+                withDate ? QString::fromStdString(kvr::axisLabelText(stamp, true)) : timeLabel(stamp);
+            p.drawText(QRect(centre - half, y, 2 * half, th), Qt::AlignCenter, text);
             y += th;
         }
         if (date)
             p.drawText(QRect(centre - half, y, 2 * half, th), Qt::AlignCenter,
                        QString::fromStdString(kvr::dateText(stamp)));
     }
+}
+
+bool TAbTrend::labelsNeedDate() const {
+    // The first and last sample in the plot, and in the log.
+    const kvr::TrendStore& store = recorder_.store();
+    const kvr::RecordSpan span = visibleRecords();
+    auto sampleTime = [&store](int from, int to, int step) {
+        for (int i = from; i != to + step; i += step)
+            if (!store.at(i).isSeparator()) return store.at(i).time;
+        return 0.0;
+    };
+    if (span.empty() || store.count() == 0) return false;
+    return kvr::axisLabelsNeedDate(sampleTime(span.first, span.last, 1), sampleTime(span.last, span.first, -1),
+                                   sampleTime(0, store.count() - 1, 1), sampleTime(store.count() - 1, 0, -1));
 }
 
 void TAbTrend::paintCursorLine(QPainter& p) {

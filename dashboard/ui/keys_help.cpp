@@ -22,7 +22,9 @@ const std::vector<KeyHelpGroup>& keyHelpGroups() {
          {
              {"+  /  -", "Time zoom in and out (also Ctrl and the mouse wheel)"},
              {"Left  /  Right", "Move back and forward by 100 pixel columns (also \"<<\" and \">>\")"},
-             {"Home", "Show the oldest record"},
+             {"Home", "Show the oldest record (moves stop at the oldest and the newest record)"},
+             {"F", "Fit: zoom out until the whole log is in view (also \"Fit\")"},
+             {"Ctrl+G", "Go to a time: HH:MM[:SS], YYYY-MM-DD HH:MM[:SS], or +90s, +5m, +1:30:00 from the start"},
              {"End", "Follow the newest record again (also \"Live\")"},
              {"Esc", "Drop the reference cursor"},
          }},
@@ -33,6 +35,7 @@ const std::vector<KeyHelpGroup>& keyHelpGroups() {
              {"Right-click", "Drop the reference cursor"},
              {"Double-click a marker's label", "Rename the marker"},
              {"Ctrl + wheel", "Time zoom"},
+             {"Shift + wheel", "Move back and forward"},
          }},
     };
     return groups;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTimer>
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include "dashboard/ui/placed_controls.h"
 #include "widgets/ab_led.h"
 #include "widgets/ab_trend.h"
+#include "widgets/model/time_entry.h"
 #include "widgets/model/trend_markers.h"
 #include "widgets/recording_clock.h"
 
@@ -61,6 +63,11 @@ QLineEdit* hiddenName(QWidget* page) {
     edit->setReadOnly(true);
     return edit;
 }
+
+const char* const kFitHint = "Fit: zoom the time axis so the whole log fits the chart, from its oldest record (key F)";
+const char* const kGoToHint =
+    "Go to time (Ctrl+G): HH:MM[:SS], YYYY-MM-DD HH:MM[:SS], or from the log's start +1:30:00, +90s, +5m; "
+    "Enter centres the chart on the record at or after it";
 
 const char* const kReferenceHint = "Click the chart to set a reference cursor; right-click or Esc drops it.";
 
@@ -246,11 +253,27 @@ QWidget* LogChartTab::buildTimeZoomBar(QWidget* page) {
     timeScaleLabel->setMinimumWidth(widest + 4);
     bar->layout()->addWidget(timeScaleLabel);
     for (QPushButton* b : {timeZoomInButton, timeZoomOutButton}) b->setFixedWidth(b->sizeHint().height() + 4);
+    fitButton = chartButton(bar, "Fit", "Fit whole log", kFitHint);
+    fitButton->setFixedWidth(fitButton->fontMetrics().horizontalAdvance(fitButton->text()) + 16);
     return bar;
 }
 
 QWidget* LogChartTab::buildLiveBar(QWidget* page) {
     QWidget* bar = chartBar(chart, page->font());
+    goToTimeEdit = new QLineEdit(bar);
+    goToTimeEdit->setAccessibleName("Go to time");
+    goToTimeEdit->setPlaceholderText("Go to time");
+    goToTimeEdit->setToolTip(kGoToHint);
+    goToTimeEdit->setFixedWidth(goToTimeEdit->fontMetrics().horizontalAdvance("2025-12-31 23:59:59") + 12);
+    bar->layout()->addWidget(goToTimeEdit);
+    connect(goToTimeEdit, &QLineEdit::returnPressed, this, &LogChartTab::goToTime);
+    // Ctrl+G anywhere in the window while the tab shows goes to the box.
+    auto* goToKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), page);
+    goToKey->setContext(Qt::WindowShortcut);
+    connect(goToKey, &QShortcut::activated, this, [this] {
+        goToTimeEdit->setFocus(Qt::ShortcutFocusReason);
+        goToTimeEdit->selectAll();
+    });
     markButton = chartButton(bar, "Mark", "Place marker",
                              "Place a numbered marker at the newest record (key M), while the log records; "
                              "double-click a marker's label to rename it");
@@ -335,6 +358,11 @@ void LogChartTab::connectChartBars() {
         showLive();
         chart->setFocus();
     });
+    connect(fitButton, &QPushButton::clicked, this, [this] {
+        fitWholeLog();
+        chart->setFocus();
+    });
+    connect(chart, &TAbTrend::fitted, this, &LogChartTab::showFit);
     connect(chart, &TAbTrend::followingChanged, this, &LogChartTab::showLive);
     connect(chart, &TAbTrend::timeScaleChanged, this, &LogChartTab::showTimeScale);
     connect(chart, &TAbTrend::referenceChanged, this, &LogChartTab::showReference);
@@ -374,6 +402,8 @@ void LogChartTab::nameControls() {
         {liveButton, "LiveButton"},
         {referenceReadout, "ReferenceLabel"},
         {markButton, "markButton"},
+        {fitButton, "fitButton"},
+        {goToTimeEdit, "goToTimeEdit"},
         {rangeStatsLine, "rangeStatsLine"},
         {legendBox, "GroupBox2"},
         {loggingSwitch, "logselectbutton"},
@@ -450,6 +480,39 @@ void LogChartTab::showReference() {
 
 void LogChartTab::showTimeScale() {
     timeScaleLabel->setText(QString::fromStdString(chart->recorder().timeScale().text()));
+}
+
+void LogChartTab::fitWholeLog() { chart->fitWholeLog(); }
+
+// The hint says when the log is too long to fit even at the widest zoom.
+void LogChartTab::showFit(bool whole) {
+    const QString tip = whole ? QString(kFitHint)
+                              : QStringLiteral("The log is too long to fit the chart: showing it from its oldest "
+                                               "record at the widest zoom, %1")
+                                    .arg(QString::fromStdString(chart->recorder().timeScale().text()));
+    fitButton->setToolTip(tip);
+    if (!whole) cursorReadout->setText(tip);
+}
+
+// The record at or after the time typed, in the middle of the chart; what
+// went wrong, or which day was taken, in the box's hint and the read-out line.
+void LogChartTab::goToTime() {
+    const std::string text = goToTimeEdit->text().toStdString();
+    const std::optional<kvr::TimeEntry> entry = kvr::parseTimeEntry(text);
+    QString note;
+    if (!entry) {
+        note = QStringLiteral("\"%1\" is no time: type HH:MM[:SS], YYYY-MM-DD HH:MM[:SS], +1:30:00, +90s or +5m")
+                   .arg(goToTimeEdit->text());
+    } else {
+        const kvr::TimeEntryMatch match = kvr::findTimeEntry(core_.chartLog.store(), *entry);
+        note = QString::fromStdString(match.message);
+        if (match.record >= 0) {
+            chart->showRecord(match.record);
+            chart->setFocus();
+        }
+    }
+    goToTimeEdit->setToolTip(note.isEmpty() ? QString(kGoToHint) : note + "\n\n" + kGoToHint);
+    if (!note.isEmpty()) cursorReadout->setText(note);
 }
 
 LogChartTab::~LogChartTab() {

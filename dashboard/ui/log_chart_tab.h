@@ -1,7 +1,7 @@
 // The "Log Chart" tab: the chart log's view. The trend chart with its channel
 // set, scale channels and panels, legend boxes, zoom, move and erase buttons,
 // the logging trigger and the cursor read-out line; in the chart's caption
-// row the time zoom, "Mark" and "Live", and under its time labels the line
+// row the time zoom, "Fit", "Go to time", "Mark" and "Live", and under its time labels the line
 // that compares the cursor with the reference cursor. The chart draws the
 // log's markers; under it a line gives each shown channel's minimum, mean
 // and maximum over the records in view.
@@ -68,6 +68,8 @@ public:
     QLabel* timeScaleLabel;
     QPushButton* liveButton;   // checked while the chart follows live data as it comes
     QPushButton* markButton;   // a marker at the newest record, while the log records
+    QPushButton* fitButton;    // the whole log in the plot (key F)
+    QLineEdit* goToTimeEdit;   // a time or an offset to centre the view on (Ctrl+G)
     QLabel* rangeStatsLine;    // min, mean and max of each shown channel over the records in view
     QLabel* referenceReadout;  // the differences from the reference cursor
     QGroupBox* legendBox;
@@ -108,6 +110,9 @@ private:
     void showLive();
     void showReference();
     void showTimeScale();
+    void fitWholeLog();
+    void showFit(bool whole);
+    void goToTime();
     void buildRangeStatsLine();
     // The chart and the statistics line under it share `height`.
     void placeChartAndStats(int width, int height);

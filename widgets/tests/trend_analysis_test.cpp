@@ -84,7 +84,7 @@ TEST(TrendChartKeys, MoveZoomJumpAndFollow) {
     QTest::keyClick(&c.trend, Qt::Key_Minus);
     EXPECT_EQ(c.r().timeScale().recordsPerColumn, 5);
     QTest::keyClick(&c.trend, Qt::Key_Right);
-    EXPECT_EQ(c.r().firstShown(), 500) << "100 columns of 5 records";
+    EXPECT_EQ(c.r().firstShown(), 0) << "the whole log is in view at 5 records a column: moving on stops at its end";
     QTest::keyClick(&c.trend, Qt::Key_Plus, Qt::ShiftModifier);
     QTest::keyClick(&c.trend, Qt::Key_Equal);  // "+" without Shift
     QTest::keyClick(&c.trend, Qt::Key_Plus);
