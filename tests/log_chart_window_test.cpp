@@ -229,6 +229,28 @@ TEST(LogTextWindow, NewLinesStayInViewUnlessTheUserScrolledUp) {
     EXPECT_EQ(bar->value(), 10) << "the view stays where the user put it";
 }
 
+TEST(LogChartWindow, TheReadOutEmptiesOffTheRecordsAndOnErase) {
+    Window win;
+    win.form.resize(900, 680);
+    win.form.show();
+    win.form.pages->setCurrentWidget(win.form.logChartTab);
+    LogChartTab& tab = win.tab();
+    win.record(100);  // 100 records at one a pixel: the rest of the plot is empty
+    QCoreApplication::processEvents();
+    const QString hint = "Log data, move mouse over Log Chart";
+    QTest::mouseMove(&win.chart(), win.plotPoint(50));
+    EXPECT_TRUE(tab.cursorReadout->text().startsWith("RPM= ")) << tab.cursorReadout->text().toStdString();
+    QTest::mouseMove(&win.chart(), win.plotPoint(300));
+    EXPECT_EQ(tab.cursorReadout->text(), hint) << "no record under the mouse";
+    QTest::mouseMove(&win.chart(), win.plotPoint(40));
+    ASSERT_TRUE(tab.cursorReadout->text().startsWith("RPM= "));
+
+    win.dialogs.choices = {1};  // "Discard"
+    tab.eraseButton->click();
+    EXPECT_EQ(win.chart().store().count(), 0);
+    EXPECT_EQ(tab.cursorReadout->text(), hint) << "the erased log's values go with it";
+}
+
 TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {
     char dir[] = "/tmp/kvr-chart-window-XXXXXX";
     ASSERT_NE(::mkdtemp(dir), nullptr);
@@ -242,10 +264,9 @@ TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {
     EXPECT_TRUE(tab.referenceReadout->text().startsWith("Click the chart"))
         << "a hint until a reference is set";
 
-    // Right of the data before any record was read: the values the cursor
-    // holds, and no time, which it has none of yet.
+    // Right of the data there is no record to read out: the hint stays.
     QTest::mouseMove(&win.chart(), win.plotPoint(600));
-    EXPECT_TRUE(tab.cursorReadout->text().endsWith(", DUTY= 0")) << tab.cursorReadout->text().toStdString();
+    EXPECT_EQ(tab.cursorReadout->text(), "Log data, move mouse over Log Chart");
 
     QTest::mouseMove(&win.chart(), win.plotPoint(50));
     EXPECT_TRUE(tab.cursorReadout->text().startsWith("RPM= 1500, MAP= "))

@@ -31,6 +31,8 @@
 
 namespace {
 
+const char kCursorHint[] = "Log data, move mouse over Log Chart";
+
 // The buttons and spin boxes above the chart are 22 pixels high; the chart
 // takes the tab's width at design size.
 constexpr int kRowHeight = 22;
@@ -216,8 +218,12 @@ void LogChartTab::buildChart(QWidget* page) {
     chart->viewStore(core_.chartLog.store());
     core_.chartLog.onStoreChanged = [this](kvr::StoreChange change) {
         chart->storeChanged(change);
-        // An opened or emptied log takes its markers with it.
-        if (change == kvr::StoreChange::Opened || change == kvr::StoreChange::Cleared) showMarkers();
+        // An opened or emptied log takes its markers and the read-out's
+        // values with it.
+        if (change == kvr::StoreChange::Opened || change == kvr::StoreChange::Cleared) {
+            showMarkers();
+            clearCursorValues();
+        }
     };
     core_.chartLog.onRecordingChanged = [this](bool on) {
         followRecording(on);
@@ -227,7 +233,7 @@ void LogChartTab::buildChart(QWidget* page) {
     connect(chart, &TAbTrend::newCursorPos, this, &LogChartTab::showCursorValues);
     connect(chart, &TAbTrend::markerLabelDoubleClicked, this, &LogChartTab::markerRenameAsked);
 
-    cursorReadout = new QLabel("Log data, move mouse over Log Chart", page);
+    cursorReadout = new QLabel(kCursorHint, page);
     cursorReadout->setGeometry(4, kChartTop + kChartHeight + 4, 860, 18);
 }
 
@@ -441,8 +447,20 @@ void LogChartTab::colourScalePanels() {
     colourScalePanel(leftScalePanel, leftScaleChannel->value());
 }
 
+void LogChartTab::clearCursorValues() {
+    cursorHasRead_ = false;
+    cursorReadout->setText(kCursorHint);
+}
+
 void LogChartTab::showCursorValues() {
     const kvr::TVAtCursor& v = chart->ValueAtCursor();
+    // Off the records (past the newest, or an empty log) there is nothing to
+    // read out: old values would pass for the record under the mouse.
+    if (!chart->recorder().cursorShown() || chart->store().empty()) {
+        clearCursorValues();
+        showReference();
+        return;
+    }
     const float values[8] = {v.ValueCh1, v.ValueCh2, v.ValueCh3, v.ValueCh4,
                              v.ValueCh5, v.ValueCh6, v.ValueCh7, v.ValueCh8};
     // Until the cursor has read a record there is no time to show (its

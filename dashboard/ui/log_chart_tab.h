@@ -107,6 +107,7 @@ private:
     // The chart log samples on the recording clock while it records.
     void followRecording(bool on);
     void showCursorValues();
+    void clearCursorValues();
     void showLive();
     void showReference();
     void showTimeScale();
