@@ -104,21 +104,6 @@ void appendValue(std::string& out, double value, const LogColumn& column) {
 
 }  // namespace
 
-bool CsvWriter::failed() const {
-    if (error_ != 0) errno = error_;
-    return error_ != 0;
-}
-
-bool CsvWriter::put(const std::string& text) {
-    if (failed()) return false;
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-        error_ = errno != 0 ? errno : EIO;
-        return false;
-    }
-    return true;
-}
-
 bool CsvWriter::begin(const LogHeader& header) {
     header_ = header;
     begun_ = true;
@@ -127,7 +112,7 @@ bool CsvWriter::begin(const LogHeader& header) {
     for (const LogColumn& column : header_.columns)
         line += csvCell(headerCell(column)) + ',';
     line += "Marker\n";
-    return put(line);
+    return out_.put(line);
 }
 
 bool CsvWriter::writeHeld() {
@@ -136,11 +121,11 @@ bool CsvWriter::writeHeld() {
     held_ += csvCell(markers_);
     held_ += '\n';
     markers_.clear();
-    return put(held_);
+    return out_.put(held_);
 }
 
 bool CsvWriter::row(const LogRow& row) {
-    if (!begun_ || failed() || !writeHeld()) return false;
+    if (!begun_ || out_.failed() || !writeHeld()) return false;
     held_.clear();
     for (std::size_t i = 0; i < header_.columns.size(); ++i) {
         const double v = i < row.values.size() ? row.values[i] : kMissing;
@@ -155,7 +140,7 @@ bool CsvWriter::row(const LogRow& row) {
 }
 
 bool CsvWriter::marker(const LogMarker& marker) {
-    if (!begun_ || failed()) return false;
+    if (!begun_ || out_.failed()) return false;
     if (!holding_) {
         held_.clear();
         if (!header_.columns.empty()) {
@@ -170,13 +155,8 @@ bool CsvWriter::marker(const LogMarker& marker) {
 }
 
 bool CsvWriter::finish() {
-    if (!begun_ || failed() || !writeHeld()) return false;
-    errno = 0;
-    if (std::fflush(file_) != 0 || std::ferror(file_)) {
-        error_ = errno != 0 ? errno : EIO;
-        return false;
-    }
-    return true;
+    if (!begun_ || out_.failed() || !writeHeld()) return false;
+    return out_.flush();
 }
 
 }  // namespace kvr

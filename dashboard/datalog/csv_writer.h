@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "dashboard/datalog/file_output.h"
 #include "dashboard/datalog/log_table.h"
 
 namespace kvr {
@@ -23,7 +24,7 @@ namespace kvr {
 // finish() so markers can still join it.
 class CsvWriter : public LogWriter {
 public:
-    explicit CsvWriter(std::FILE* file) : file_(file) {}
+    explicit CsvWriter(std::FILE* file) : out_(file) {}
 
     bool begin(const LogHeader& header) override;
     bool row(const LogRow& row) override;
@@ -32,21 +33,17 @@ public:
 
     // The errno of the first failed write, 0 if none. Every call after it
     // returns false and sets errno to it again.
-    int error() const { return error_; }
+    int error() const { return out_.error(); }
 
 private:
-    bool put(const std::string& text);
     bool writeHeld();
-    // True after a write failed, with errno set again to its error.
-    bool failed() const;
 
-    std::FILE* file_;
+    FileOutput out_;
     LogHeader header_;
     std::string held_;     // the last row, without its Marker cell
     std::string markers_;  // the texts of the markers that follow it
     bool holding_ = false;
     bool begun_ = false;
-    int error_ = 0;
 };
 
 }  // namespace kvr

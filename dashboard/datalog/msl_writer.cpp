@@ -78,33 +78,18 @@ std::string mslMarkerLine(int number, const std::string& text, int64_t unixMs) {
 
 // ---- MslWriter
 
-bool MslWriter::failed() const {
-    if (error_ != 0) errno = error_;
-    return error_ != 0;
-}
-
-bool MslWriter::put(const std::string& text) {
-    if (failed()) return false;
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-        error_ = errno != 0 ? errno : EIO;
-        return false;
-    }
-    return true;
-}
-
 bool MslWriter::begin(const LogHeader& header) {
     header_ = header;
     begun_ = true;
     markers_ = 0;
-    return put(mslHeaderText(header_));
+    return out_.put(mslHeaderText(header_));
 }
 
 bool MslWriter::row(const LogRow& row) {
     if (!begun_) return false;
     line_.clear();
     appendMslRow(line_, row, header_.columns);
-    return put(line_);
+    return out_.put(line_);
 }
 
 bool MslWriter::marker(const LogMarker& marker) {
@@ -114,17 +99,12 @@ bool MslWriter::marker(const LogMarker& marker) {
     if (unixMs != 0 && std::fabs(offsetMs) < kFarthestMarkerMs &&
         std::fabs(static_cast<double>(unixMs)) < kFarthestMarkerMs)
         unixMs += std::llround(offsetMs);
-    return put(mslMarkerLine(markers_++, marker.text, unixMs));
+    return out_.put(mslMarkerLine(markers_++, marker.text, unixMs));
 }
 
 bool MslWriter::finish() {
-    if (failed()) return false;
-    errno = 0;
-    if (std::fflush(file_) != 0 || std::ferror(file_)) {
-        error_ = errno != 0 ? errno : EIO;
-        return false;
-    }
-    return true;
+    if (out_.failed()) return false;
+    return out_.flush();
 }
 
 }  // namespace kvr

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dashboard/datalog/file_output.h"
 #include "dashboard/datalog/log_table.h"
 
 namespace kvr {
@@ -40,7 +41,7 @@ std::string mslMarkerLine(int number, const std::string& text, int64_t unixMs);
 // in the order written and dated from the header's start time.
 class MslWriter : public LogWriter {
 public:
-    explicit MslWriter(std::FILE* file) : file_(file) {}
+    explicit MslWriter(std::FILE* file) : out_(file) {}
 
     bool begin(const LogHeader& header) override;
     bool row(const LogRow& row) override;
@@ -49,19 +50,15 @@ public:
 
     // The errno of the first failed write, 0 if none. Every call after it
     // returns false and sets errno to it again.
-    int error() const { return error_; }
+    int error() const { return out_.error(); }
 
 private:
-    bool put(const std::string& text);
-    // True after a write failed, with errno set again to its error.
-    bool failed() const;
 
-    std::FILE* file_;
+    FileOutput out_;
     LogHeader header_;
     std::string line_;
     int markers_ = 0;
     bool begun_ = false;
-    int error_ = 0;
 };
 
 }  // namespace kvr
