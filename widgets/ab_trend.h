@@ -122,6 +122,14 @@ public:
     // The record `index` in the middle of the plot as far as the log's
     // ends allow (following stops).
     void showRecord(int index);
+    // The view from record `first` on, as far as the log's ends allow
+    // (following stops).
+    void showFrom(int64_t first);
+    // Records first .. last in the plot: the finest time zoom that holds
+    // them, with `first` at the left, or `last` at the right when
+    // `keepLast` (following stops). Emits timeScaleChanged when the zoom
+    // changes.
+    void showSpan(int64_t first, int64_t last, bool keepLast);
     // One step of the time zoom, round the cursor's column (the plot's
     // middle without a cursor).
     void zoomTimeIn();

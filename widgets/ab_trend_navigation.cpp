@@ -44,3 +44,13 @@ void TAbTrend::showRecord(int index) {
     const int64_t middle = recorder_.timeScale().recordAt(recorder_.plotColumns() / 2);
     moveFirstTo(int64_t{index} - middle);
 }
+
+void TAbTrend::showFrom(int64_t first) { moveFirstTo(first); }
+
+void TAbTrend::showSpan(int64_t first, int64_t last, bool keepLast) {
+    if (last < first) return;
+    const kvr::FitLevel fit = kvr::fitLevel(last - first + 1, recorder_.plotColumns());
+    recorder_.MoveX(0, isVisible());
+    if (recorder_.setTimeZoomLevel(fit.level, 0)) emit timeScaleChanged();
+    moveFirstTo(keepLast ? last + 1 - wholeRecordsInPlot() : first);
+}

@@ -28,6 +28,7 @@
 #include "widgets/model/time_entry.h"
 #include "widgets/model/trend_markers.h"
 #include "widgets/recording_clock.h"
+#include "widgets/trend_overview_strip.h"
 
 namespace {
 
@@ -76,6 +77,8 @@ const char* const kReferenceHint = "Click the chart to set a reference cursor; r
 // The statistics line: two text rows, updated at most this often while
 // records arrive or the view moves.
 constexpr int kStatsRows = 2;
+// The overview strip between the chart and the statistics line.
+constexpr int kOverviewHeight = 30;
 constexpr int kStatsPauseMs = 250;
 const QString kStatsSeparator = QStringLiteral("   |   ");
 
@@ -131,6 +134,7 @@ LogChartTab::LogChartTab(QWidget* page, kvr::DashboardCore& core) : QObject(page
     chart->setHeaderWidgets(zoomBar, liveBar);
     buildReferenceReadout();
     buildRangeStatsLine();
+    overviewStrip = new TrendOverviewStrip(chart, page);
     placeChartAndStats(kChartWidth, kChartHeight);
     connectChartBars();
     buildLegend(page);
@@ -344,9 +348,12 @@ void LogChartTab::buildRangeStatsLine() {
 
 // The line first: the chart's new size has the line worked out again, at its new width.
 void LogChartTab::placeChartAndStats(int width, int height) {
-    const int chartHeight = std::max(0, height - statsHeight_ - 1);
-    rangeStatsLine->setGeometry(4, kChartTop + chartHeight + 1, std::max(0, width - 8), statsHeight_);
+    const int chartHeight = std::max(0, height - belowChartHeight());
+    rangeStatsLine->setGeometry(4, kChartTop + chartHeight + kOverviewHeight + 2, std::max(0, width - 8),
+                                statsHeight_);
     chart->setGeometry(0, kChartTop, width, chartHeight);
+    // After the chart, whose plot it lines up with.
+    overviewStrip->setGeometry(0, kChartTop + chartHeight + 1, width, kOverviewHeight);
 }
 
 void LogChartTab::connectChartBars() {
@@ -411,6 +418,7 @@ void LogChartTab::nameControls() {
         {fitButton, "fitButton"},
         {goToTimeEdit, "goToTimeEdit"},
         {rangeStatsLine, "rangeStatsLine"},
+        {overviewStrip, "overviewStrip"},
         {legendBox, "GroupBox2"},
         {loggingSwitch, "logselectbutton"},
         {throttleThresholdEdit, "SpinEdit1"},
@@ -566,7 +574,7 @@ void LogChartTab::apply() {
 
 void LogChartTab::fitToWindow(const kvr::ResizeLayout& r) {
     placeChartAndStats(r.logChartWidth.value_or(chart->width()),
-                       r.logChartHeight.value_or(chart->height() + statsHeight_ + 1));
+                       r.logChartHeight.value_or(chart->height() + belowChartHeight()));
     if (r.panel27Left) rightScalePanel->move(*r.panel27Left, rightScalePanel->y());
     if (r.spinEdit3Left) rightScaleChannel->move(*r.spinEdit3Left, rightScaleChannel->y());
     if (r.label5Top) cursorReadout->move(cursorReadout->x(), *r.label5Top);
@@ -581,6 +589,8 @@ void LogChartTab::showMarkers() {
     }
     chart->setMarkers(std::move(shown));
 }
+
+int LogChartTab::belowChartHeight() const { return 1 + kOverviewHeight + 1 + statsHeight_; }
 
 std::optional<std::pair<double, double>> LogChartTab::visibleSampleTimes() const {
     const kvr::RecordSpan span = chart->visibleRecords();

@@ -1,10 +1,11 @@
 // The "Log Chart" tab: the chart log's view. The trend chart with its channel
 // set, scale channels and panels, legend boxes, zoom, move and erase buttons,
 // the logging trigger and the cursor read-out line; in the chart's caption
-// row the time zoom, "Fit", "Go to time", "Mark" and "Live", and under its time labels the line
-// that compares the cursor with the reference cursor. The chart draws the
-// log's markers; under it a line gives each shown channel's minimum, mean
-// and maximum over the records in view.
+// row the time zoom, "Fit", "Go to time", "Mark" and "Live", and under its
+// time labels the line that compares the cursor with the reference cursor.
+// The chart draws the log's markers. Under it the overview strip shows the
+// whole log with the view as a window on it, and a line gives each shown
+// channel's minimum, mean and maximum over the records in view.
 #pragma once
 
 #include <QObject>
@@ -25,6 +26,7 @@ class QSpinBox;
 class QWidget;
 class TAbLED;
 class TAbTrend;
+class TrendOverviewStrip;
 
 namespace kvr {
 class DashboardCore;
@@ -71,6 +73,7 @@ public:
     QPushButton* fitButton;    // the whole log in the plot (key F)
     QLineEdit* goToTimeEdit;   // a time or an offset to centre the view on (Ctrl+G)
     QLabel* rangeStatsLine;    // min, mean and max of each shown channel over the records in view
+    TrendOverviewStrip* overviewStrip;  // the whole log under the chart, the view as a window on it
     QLabel* referenceReadout;  // the differences from the reference cursor
     QGroupBox* legendBox;
     QCheckBox* legendChecks[8];  // show and hide channels 1..8
@@ -115,8 +118,9 @@ private:
     void showFit(bool whole);
     void goToTime();
     void buildRangeStatsLine();
-    // The chart and the statistics line under it share `height`.
+    // The chart, the overview strip and the statistics line under it share `height`.
     void placeChartAndStats(int width, int height);
+    int belowChartHeight() const;
     void showMarkers();
     // The view changed: the statistics now, or once the last update is a
     // moment old.
