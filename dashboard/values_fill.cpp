@@ -17,7 +17,9 @@ void DashboardCore::fillSheets() {
     session.softwareVersion = facts.softwareVersion;
     gauges.config5Flags = facts.config5Flags;
     gauges.mapSensorCode = facts.mapSensorCode;
-    dataLog.setImage(mapFormOf(facts.config5Flags, facts.mapSensorCode), facts.softwareVersion);
+    const MapForm mapForm = mapFormOf(facts.config5Flags, facts.mapSensorCode);
+    dataLog.setImage(mapForm, facts.softwareVersion);
+    chartLog.setMapUnit(mapUnit(mapForm));
 
     const FillEffects& e = o.effects;
     MeterSettings* meters = gauges.display.meterSettings;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -20,6 +22,7 @@
 #include "dashboard/ui/main_window.h"
 #include "support/recording_dialogs.h"
 #include "widgets/ab_trend.h"
+#include "widgets/trend_overview_strip.h"
 
 namespace {
 
@@ -180,7 +183,8 @@ TEST(ChartNavigationWindow, GoToTimeCentresTheChartOnTheRecordAtThatTime) {
 TEST(ChartNavigationWindow, FitAndGoToSitInTheCaptionRowClearOfTheCaptionAndThePlot) {
     Window win;
     TAbTrend& chart = win.chart();
-    for (QWidget* w : {static_cast<QWidget*>(win.tab().fitButton), static_cast<QWidget*>(win.tab().goToTimeEdit)}) {
+    for (QWidget* w : {static_cast<QWidget*>(win.tab().fitButton), static_cast<QWidget*>(win.tab().goToTimeEdit),
+                       static_cast<QWidget*>(win.tab().stackedButton)}) {
         SCOPED_TRACE(w->objectName().toStdString());
         const QRect r(w->mapTo(&chart, QPoint(0, 0)), w->size());
         EXPECT_TRUE(w->isVisible());
@@ -190,6 +194,48 @@ TEST(ChartNavigationWindow, FitAndGoToSitInTheCaptionRowClearOfTheCaptionAndTheP
     }
     EXPECT_GE(win.tab().fitButton->width(),
               QFontMetrics(win.tab().fitButton->font()).horizontalAdvance(win.tab().fitButton->text()) + 8);
+}
+
+TEST(ChartNavigationWindow, StackedSwitchesByButtonAndKeyAndTheOverviewFollowsTheView) {
+    Window win;
+    win.open(20000);
+    LogChartTab& tab = win.tab();
+    ASSERT_FALSE(win.chart().Stacked()) << "the overlaid view is the default";
+    tab.stackedButton->click();
+    EXPECT_TRUE(win.chart().Stacked());
+    EXPECT_TRUE(win.recorder().laneOf(1).has_value());
+    win.chart().setFocus();
+    QTest::keyClick(&win.chart(), Qt::Key_S);
+    EXPECT_FALSE(win.chart().Stacked());
+    EXPECT_FALSE(tab.stackedButton->isChecked()) << "the button follows the key";
+
+    // The strip lines up under the plot and marks the view; a click on its
+    // far right shows the log's end.
+    TrendOverviewStrip& strip = *tab.overviewStrip;
+    EXPECT_TRUE(strip.isVisible());
+    EXPECT_GT(strip.y(), win.chart().y() + win.chart().height() - 1);
+    EXPECT_LT(strip.y() + strip.height(), tab.rangeStatsLine->y() + 1);
+    win.chart().showOldest();
+    EXPECT_EQ(strip.window().left, 0);
+    QTest::mouseClick(&strip, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(strip.stripRect().right(), strip.height() / 2));
+    EXPECT_EQ(win.chart().visibleRecords().last, 19999);
+    EXPECT_EQ(strip.window().right, strip.stripRect().width() - 1);
+}
+
+TEST(ChartNavigationWindow, TheLegendAndTheReadOutGiveEachChannelsRangeAndUnit) {
+    Window win;
+    win.open(100);
+    LogChartTab& tab = win.tab();
+    ASSERT_EQ(tab.leftScaleChannel->value(), 1);
+    EXPECT_EQ(tab.legendChecks[0]->toolTip().toStdString(), "RPM: 0 to 10000 rpm (left scale)");
+    const int right = tab.rightScaleChannel->value();
+    EXPECT_TRUE(tab.legendChecks[right - 1]->toolTip().endsWith(" (right scale)"));
+    const QString tip = tab.cursorReadout->toolTip();
+    for (int n = 0; n < 8; ++n) EXPECT_TRUE(tip.contains(tab.legendChecks[n]->toolTip())) << n;
+    QTest::mouseMove(&win.chart(), win.chart().plotRect().topLeft() + QPoint(50, 20));
+    EXPECT_TRUE(tab.cursorReadout->text().startsWith("RPM= 50 rpm, MAP= ")) << tab.cursorReadout->text().toStdString();
+    EXPECT_TRUE(tab.cursorReadout->text().contains(" DUTY= 60 %")) << tab.cursorReadout->text().toStdString();
 }
 
 }  // namespace

@@ -142,6 +142,9 @@ TEST(CsvAndCursor, KvrtoolCsvGivesTheValuesTheCursorReadOutShows) {
     // The chart channels' columns: Time, Clock, RPM, AFR, MAP, MAP kPa, then the other five.
     constexpr size_t kChannelColumn[8] = {2, 3, 4, 6, 7, 8, 9, 10};
 
+    // The read-out gives each value with its unit, as the chart log has them.
+    const kvr::ReadoutUnits units = form.core().chartLog.readoutUnits();
+    EXPECT_EQ(units[0], "rpm");
     int checked = 0;
     for (const auto& [readingsOf, first] : {std::pair{&readings, firstBefore}, std::pair{&later, firstAfter}}) {
         for (const Reading& r : *readingsOf) {
@@ -165,7 +168,7 @@ TEST(CsvAndCursor, KvrtoolCsvGivesTheValuesTheCursorReadOutShows) {
                 EXPECT_EQ(values[n - 1], r.cursor.valueCh(n)) << "channel " << n;
             }
             // The line ends in the record's time of day, as the CSV row's clock has it.
-            EXPECT_EQ(r.label, kvr::cursorReadout(values) + ", TIME= " + row[1].substr(row[1].find('T') + 1));
+            EXPECT_EQ(r.label, kvr::cursorReadout(values, units) + ", TIME= " + row[1].substr(row[1].find('T') + 1));
         }
     }
     EXPECT_EQ(checked, 13);

@@ -269,7 +269,7 @@ TEST(LogChartWindow, ReadOutShowsTheTimeAndTheDifferencesFromTheReference) {
     EXPECT_EQ(tab.cursorReadout->text(), "Log data, move mouse over Log Chart");
 
     QTest::mouseMove(&win.chart(), win.plotPoint(50));
-    EXPECT_TRUE(tab.cursorReadout->text().startsWith("RPM= 1500, MAP= "))
+    EXPECT_TRUE(tab.cursorReadout->text().startsWith("RPM= 1500 rpm, MAP= "))
         << tab.cursorReadout->text().toStdString();
     EXPECT_TRUE(tab.cursorReadout->text().endsWith(", TIME= 12:00:05.000"))
         << tab.cursorReadout->text().toStdString();

@@ -13,7 +13,7 @@
 // back to following the newest record, and a reference cursor set by a
 // click. Keys while the chart has the focus: Left/Right move, +/- zoom the
 // time axis, Home shows the oldest record, End follows the newest, F fits
-// the whole log, Escape drops the reference; Ctrl and the mouse wheel zoom
+// the whole log, S stacks the channels in lanes and back, Escape drops the reference; Ctrl and the mouse wheel zoom
 // the time axis round the pointer, Shift and the wheel (or a sideways
 // wheel) move it. The hint (tool tip) shows over the caption only, so it never
 // covers the data under the pointer.
@@ -94,6 +94,12 @@ public:
     // Qt date-time format of the time labels ("hh:mm:ss.zzz"); empty: HH:MM:SS.
     QString TimeFormat() const { return timeFormat_; }
     void setTimeFormat(const QString& format);
+
+    // The stacked view: each shown channel in a lane of its own with its own
+    // scale, unit and colour; off, the channels share the plot (the default).
+    // Key S switches it. Emits stackedChanged.
+    bool Stacked() const { return recorder_.stacked(); }
+    void setStacked(bool on);
 
     void Clear();
     // 0 on success, else the OS error number (2: no such file).
@@ -186,6 +192,7 @@ signals:
     // The records in view or their drawing changed: a move, a zoom, new
     // records, a new size.
     void viewChanged();
+    void stackedChanged(bool stacked);
     // fitWholeLog ran (key F or the owner): whether the whole log fits.
     void fitted(bool whole);
     // A marker's label was double-clicked (its index in markers()).
@@ -231,6 +238,11 @@ private:
     void trackMouse(const QPoint& pos);
     void updateCursorColumn(int column);
     void paintScale(QPainter& p, int channel, const QRect& column);
+    // The stacked view's background: each lane with its own grid.
+    void drawLaneBackground(QPainter& p);
+    // The stacked view's scales: each lane's top and bottom values on the
+    // left, its unit on the right, in the channel's colour.
+    void paintLaneScales(QPainter& p);
     void paintTimeLabels(QPainter& p);
     void paintCursorLine(QPainter& p);
     void paintReferenceLine(QPainter& p);

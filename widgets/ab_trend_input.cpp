@@ -120,6 +120,13 @@ void TAbTrend::keyPressEvent(QKeyEvent* event) {
             }
             fitWholeLog();
             break;
+        case Qt::Key_S:
+            if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+                QWidget::keyPressEvent(event);
+                return;
+            }
+            setStacked(!Stacked());
+            break;
         case Qt::Key_Escape:
             if (!recorder_.hasReference()) {
                 QWidget::keyPressEvent(event);

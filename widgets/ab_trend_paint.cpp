@@ -154,8 +154,12 @@ void TAbTrend::paintEvent(QPaintEvent*) {
                    caption_);
         p.setFont(font());
     }
-    if (recorder_.hasOption(kvr::opLeftScale)) paintScale(p, recorder_.LeftScaleCh(), leftScaleRect_);
-    if (recorder_.hasOption(kvr::opRightScale)) paintScale(p, recorder_.AbsScaleCh(), rightScaleRect_);
+    if (recorder_.stacked()) {
+        paintLaneScales(p);
+    } else {
+        if (recorder_.hasOption(kvr::opLeftScale)) paintScale(p, recorder_.LeftScaleCh(), leftScaleRect_);
+        if (recorder_.hasOption(kvr::opRightScale)) paintScale(p, recorder_.AbsScaleCh(), rightScaleRect_);
+    }
 
     // Lowered inner bevel round the plot.
     const QRect inner = plotRect_.adjusted(-1, -1, 0, 0);

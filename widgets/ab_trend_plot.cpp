@@ -55,6 +55,10 @@ void TAbTrend::drawBackground(int fromColumn) {
     p.setClipRect(QRect(fromColumn, 0, width - fromColumn, plot_.height()));
     p.fillRect(plot_.rect(), colorPlot_);
 
+    if (recorder_.stacked()) {
+        drawLaneBackground(p);
+        return;
+    }
     const kvr::TTrendLimit& upper = recorder_.LimitUpper();
     if (upper.Enabled) {
         const int y = recorder_.limitRow(upper);
@@ -117,9 +121,11 @@ void TAbTrend::drawRecords(int from, int to) {
     const int fill = recorder_.FillChannelNo();
     if (fill > 0 && recorder_.channel(fill).Visible()) {
         const QColor colour = fromRgb(recorder_.channel(fill).Color());
+        const int bottom = recorder_.channelBottomRow(fill);
+        const std::optional<kvr::Lane> lane = recorder_.laneOf(fill);
         for (const kvr::ColumnTrace& t : traces) {
-            const int top = recorder_.channelRow(fill, t.high[fill - 1]);
-            if (top <= span) p.fillRect(QRect(columnOf(t), top, recordWidth, span - top + 1), colour);
+            const int top = std::max(lane ? lane->top : 0, recorder_.channelRow(fill, t.high[fill - 1]));
+            if (top <= bottom) p.fillRect(QRect(columnOf(t), top, recordWidth, bottom - top + 1), colour);
         }
     }
 
@@ -172,6 +178,10 @@ void TAbTrend::drawChannelLines(QPainter& p, const std::vector<kvr::ColumnTrace>
         }
         if (line.isEmpty()) continue;
         p.setPen(QPen(fromRgb(ch.Color()), ch.PenWidth()));
+        // A stacked channel stays in its lane, as a channel stays in the plot.
+        const std::optional<kvr::Lane> lane = recorder_.laneOf(n);
+        if (lane) p.setClipRect(QRect(0, lane->top, plot_.width(), lane->span + 1));
+        p.setClipping(lane.has_value());
         if (line.size() == 1) {
             p.drawPoint(line.front());
             continue;

@@ -12,10 +12,6 @@ namespace {
 
 enum StoreColumn { kTime, kClock, kRpm, kMixture, kMap, kMapKpa, kIgnition, kThrottle, kAirTemp, kKnock, kDuty, kCount };
 
-std::string mapUnit(MapForm form) {
-    return form == MapForm::Absolute ? "inHg abs" : form == MapForm::Gauge ? "inHg/psi" : "";
-}
-
 }  // namespace
 
 ChartStoreReader::ChartStoreReader(const TrendStore& store, const TSignalSettings (&channels)[8], MapForm mapForm,

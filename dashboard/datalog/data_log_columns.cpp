@@ -18,6 +18,8 @@ double temperature(const std::optional<double>& v, char recordUnit, char logUnit
     return logUnit == 'C' ? (*v - 32.0) * 5.0 / 9.0 : *v * 9.0 / 5.0 + 32.0;
 }
 
+}  // namespace
+
 std::string mapUnit(MapForm form) {
     switch (form) {
     case MapForm::Gauge: return "inHg/psi";
@@ -26,8 +28,6 @@ std::string mapUnit(MapForm form) {
     }
     return "";
 }
-
-}  // namespace
 
 // The same choice the Gauges tab makes for the MAP label: CONFIG5's bits
 // first (absolute wins when both are set), else the sensor code.

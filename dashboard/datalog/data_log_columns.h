@@ -15,6 +15,8 @@ namespace kvr {
 // inHg absolute; without a sensor (throttle only) there is no pressure.
 enum class MapForm : uint8_t { Gauge, Absolute, None };
 MapForm mapFormOf(uint8_t config5Flags, uint8_t mapSensorCode);
+// The MAP column's unit: "inHg/psi" (vacuum below zero, boost above), "inHg abs", or none.
+std::string mapUnit(MapForm form);
 
 // The ECU's manifold pressure reading in kPa absolute (kMissing for None):
 //   gauge, below 0:  101.325 + v * 3.38639   (v inHg of vacuum, negative)

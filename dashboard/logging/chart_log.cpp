@@ -85,10 +85,16 @@ void ChartLog::followMixtureUnit(const LiveRecord& r) {
         setChannelRange(2, 7, 20, unit);
 }
 
+std::array<std::string, 8> ChartLog::readoutUnits() const {
+    return {"rpm", mixtureUnit_ == "O2V" ? "V" : "", mapUnit_, "deg", "counts", std::string(1, airTempUnit_),
+            "counts", "%"};
+}
+
 void ChartLog::onRecord(const LiveRecord& r) {
     lastEventMs_ = r.arrivalMs;
     values_.apply(r);
     followMixtureUnit(r);
+    if (r.airTempUnit == 'C' || r.airTempUnit == 'F') airTempUnit_ = r.airTempUnit;
     for (int i = 0; i < 8; ++i) channels_[i].setValue(values_.channel[i]);
     if (rules.judge(values_.throttle, values_.rpm)) note_ = "Logging...";
     updateRecording();

@@ -71,6 +71,13 @@ public:
     void setChannelRange(int channel, float from, float to, const std::string& unit = {});
     // The eight channels' ranges and units, for readers of the log's digits.
     void copyChannels(TSignalSettings (&out)[8]) const;
+    // Each channel's physical unit for the cursor read-out: rpm, volts while
+    // the ECU sends O2 volts (none for an air/fuel ratio), the MAP sensor's
+    // unit, degrees, counts, the air temperature's unit as the records give
+    // it, percent. (The channels' own units are their short names.)
+    std::array<std::string, 8> readoutUnits() const;
+    // The MAP channel's unit, from the values image's sensor.
+    void setMapUnit(const std::string& unit) { mapUnit_ = unit; }
     // Every range change since the views last took them, oldest first.
     std::vector<ChannelRangeRequest> rangeRequests;
 
@@ -165,6 +172,8 @@ private:
     std::array<TChSettings, 8> channels_;
     LiveValues values_;
     std::string mixtureUnit_ = "AFR";
+    std::string mapUnit_ = "inHg/psi";
+    char airTempUnit_ = 'F';
     TrendStore store_;
     bool linkLive_ = false;
     bool recording_ = false;

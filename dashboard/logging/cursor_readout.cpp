@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 
 #include "dashboard/logging/trend_record.h"
 #include "widgets/model/trend_time.h"
@@ -56,13 +57,37 @@ std::string fixedWithPrecision(double value, int precision, int decimals) {
     return s;
 }
 
-std::string cursorReadout(const float (&v)[8]) {
+std::string cursorReadout(const float (&v)[8]) { return cursorReadout(v, ReadoutUnits{}); }
+
+std::string cursorReadout(const float (&v)[8], const ReadoutUnits& units) {
     std::string line;
     for (const Piece& p : kPieces) {
         if (!line.empty()) line += ", ";
         line += p.label + fixedWithPrecision(v[p.channel - 1], p.precision, p.decimals);
+        const std::string& unit = units[static_cast<std::size_t>(p.channel - 1)];
+        if (!unit.empty()) line += " " + unit;
     }
     return line;
+}
+
+std::string cursorReadout(const float (&values)[8], double days, const ReadoutUnits& units) {
+    return cursorReadout(values, units) + ", TIME= " + cursorTimeText(days);
+}
+
+std::string channelRangeText(const std::string& name, double from, double to, const std::string& unit) {
+    // As many decimals as the range's ends need, at most two.
+    auto number = [](double v) {
+        char text[32];
+        for (int decimals = 0; decimals <= 2; ++decimals) {
+            std::snprintf(text, sizeof text, "%.*f", decimals, v);
+            if (std::fabs(std::strtod(text, nullptr) - v) < 1e-4 * std::max(1.0, std::fabs(v))) break;
+        }
+        // A bound kept just off zero (0.000001) reads as 0, not "-0".
+        return std::strtod(text, nullptr) == 0 ? std::string("0") : std::string(text);
+    };
+    std::string text = name + ": " + number(from) + " to " + number(to);
+    if (!unit.empty()) text += " " + unit;
+    return text;
 }
 
 std::string cursorTimeText(double days) {

@@ -1,6 +1,7 @@
 // The line under the log chart that reads out the values at the cursor.
 #pragma once
 
+#include <array>
 #include <string>
 
 namespace kvr {
@@ -22,6 +23,17 @@ std::string cursorTimeText(double days);
 // The read-out line with the record's time after the values:
 // "RPM= 3000, ..., DUTY= 20, TIME= 12:34:56.789".
 std::string cursorReadout(const float (&channelValues)[8], double days);
+
+// Each channel's unit (index 0 = channel 1), written after its value with
+// a space; an empty unit (the air/fuel ratio) adds nothing:
+// "RPM= 3000 rpm, MAP= -12.50 inHg/psi, AFR= 14.7, ...".
+using ReadoutUnits = std::array<std::string, 8>;
+std::string cursorReadout(const float (&channelValues)[8], const ReadoutUnits& units);
+std::string cursorReadout(const float (&channelValues)[8], double days, const ReadoutUnits& units);
+
+// "RPM: 0 to 10000 rpm": a channel's range as the chart draws it, for the
+// overlaid view's read-out and legend.
+std::string channelRangeText(const std::string& name, double from, double to, const std::string& unit);
 
 // The line that compares the cursor with the reference cursor: the
 // reference's time, the time from it to the cursor, and each channel's

@@ -24,6 +24,8 @@ const std::vector<KeyHelpGroup>& keyHelpGroups() {
              {"Left  /  Right", "Move back and forward by 100 pixel columns (also \"<<\" and \">>\")"},
              {"Home", "Show the oldest record (moves stop at the oldest and the newest record)"},
              {"F", "Fit: zoom out until the whole log is in view (also \"Fit\")"},
+             {"S", "Stacked: each shown channel in a lane of its own with its own scale, and back to one "
+                   "plot (also \"Stacked\")"},
              {"Ctrl+G", "Go to a time: HH:MM[:SS], YYYY-MM-DD HH:MM[:SS], or +90s, +5m, +1:30:00 from the start"},
              {"End", "Follow the newest record again (also \"Live\")"},
              {"Esc", "Drop the reference cursor"},
@@ -36,6 +38,8 @@ const std::vector<KeyHelpGroup>& keyHelpGroups() {
              {"Double-click a marker's label", "Rename the marker"},
              {"Ctrl + wheel", "Time zoom"},
              {"Shift + wheel", "Move back and forward"},
+             {"Click the overview strip", "Centre the chart there (the strip under the chart shows the whole log)"},
+             {"Drag the strip's window", "Move the view; drag its left or right edge to zoom with the other held"},
          }},
     };
     return groups;

@@ -284,6 +284,12 @@ QWidget* LogChartTab::buildLiveBar(QWidget* page) {
         goToTimeEdit->setFocus(Qt::ShortcutFocusReason);
         goToTimeEdit->selectAll();
     });
+    // Beside the caption on the right: the left bar reaches the caption already.
+    stackedButton = chartButton(bar, "Stacked", "Stacked channels",
+                                "Each shown channel in a lane of its own, with its own scale and unit (key S); "
+                                "released, the channels share the plot");
+    stackedButton->setCheckable(true);
+    stackedButton->setFixedWidth(stackedButton->fontMetrics().horizontalAdvance(stackedButton->text()) + 16);
     markButton = chartButton(bar, "Mark", "Place marker",
                              "Place a numbered marker at the newest record (key M), while the log records; "
                              "double-click a marker's label to rename it");
@@ -292,6 +298,7 @@ QWidget* LogChartTab::buildLiveBar(QWidget* page) {
     liveButton = chartButton(bar, "Live", "Live",
                              "Follow the newest record (key End); pressed in while the chart follows");
     liveButton->setCheckable(true);
+    liveButton->setFixedWidth(liveButton->fontMetrics().horizontalAdvance(liveButton->text()) + 24);
     // Pressed in and green while following: a plain pressed-in button is
     // easy to miss.
     connect(liveButton, &QPushButton::toggled, this, [this](bool on) {
@@ -376,6 +383,11 @@ void LogChartTab::connectChartBars() {
         chart->setFocus();
     });
     connect(chart, &TAbTrend::fitted, this, &LogChartTab::showFit);
+    connect(stackedButton, &QPushButton::toggled, this, [this](bool on) {
+        chart->setStacked(on);
+        chart->setFocus();
+    });
+    connect(chart, &TAbTrend::stackedChanged, stackedButton, &QPushButton::setChecked);
     connect(chart, &TAbTrend::followingChanged, this, &LogChartTab::showLive);
     connect(chart, &TAbTrend::timeScaleChanged, this, &LogChartTab::showTimeScale);
     connect(chart, &TAbTrend::referenceChanged, this, &LogChartTab::showReference);
@@ -416,6 +428,7 @@ void LogChartTab::nameControls() {
         {referenceReadout, "ReferenceLabel"},
         {markButton, "markButton"},
         {fitButton, "fitButton"},
+        {stackedButton, "stackedButton"},
         {goToTimeEdit, "goToTimeEdit"},
         {rangeStatsLine, "rangeStatsLine"},
         {overviewStrip, "overviewStrip"},
@@ -453,6 +466,7 @@ void LogChartTab::colourScalePanels() {
     chart->setAbsScaleCh(rightScaleChannel->value());
     colourScalePanel(rightScalePanel, rightScaleChannel->value());
     colourScalePanel(leftScalePanel, leftScaleChannel->value());
+    showChannelRanges();
 }
 
 void LogChartTab::clearCursorValues() {
@@ -474,8 +488,9 @@ void LogChartTab::showCursorValues() {
     // Until the cursor has read a record there is no time to show (its
     // zero stamp is no separator's).
     cursorHasRead_ = cursorHasRead_ || v.DataValid || v.RecordNo > 0 || v.Time != 0;
-    cursorReadout->setText(QString::fromStdString(cursorHasRead_ ? kvr::cursorReadout(values, v.Time)
-                                                                 : kvr::cursorReadout(values)));
+    const kvr::ReadoutUnits units = core_.chartLog.readoutUnits();
+    cursorReadout->setText(QString::fromStdString(cursorHasRead_ ? kvr::cursorReadout(values, v.Time, units)
+                                                                 : kvr::cursorReadout(values, units)));
     showReference();
 }
 
@@ -570,6 +585,27 @@ void LogChartTab::apply() {
     }
     loggingLamp->setLit(log.rules.on && log.recording());
     showLive();
+    showChannelRanges();
+}
+
+// Overlaid, the channels share two scales: each legend box and the read-out
+// say the range the channel is drawn on.
+void LogChartTab::showChannelRanges() {
+    const kvr::ReadoutUnits units = core_.chartLog.readoutUnits();
+    QStringList lines;
+    for (int n = 1; n <= 8; ++n) {
+        const kvr::TChSettings& ch = chart->channel(n);
+        const std::string name = legendChecks[n - 1]->text().toStdString();
+        QString range = QString::fromStdString(
+            kvr::channelRangeText(name, ch.ValueFrom(), ch.ValueTo(), units[static_cast<std::size_t>(n - 1)]));
+        if (n == rightScaleChannel->value()) range += " (right scale)";
+        if (n == leftScaleChannel->value()) range += " (left scale)";
+        if (legendChecks[n - 1]->toolTip() != range) legendChecks[n - 1]->setToolTip(range);
+        lines << range;
+    }
+    const QString tip = "Each channel drawn from the bottom to the top of the plot:\n" + lines.join('\n') +
+                        "\n\"Stacked\" (key S) gives each shown channel a lane and a scale of its own.";
+    if (cursorReadout->toolTip() != tip) cursorReadout->setToolTip(tip);
 }
 
 void LogChartTab::fitToWindow(const kvr::ResizeLayout& r) {

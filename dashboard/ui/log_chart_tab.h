@@ -1,7 +1,7 @@
 // The "Log Chart" tab: the chart log's view. The trend chart with its channel
 // set, scale channels and panels, legend boxes, zoom, move and erase buttons,
 // the logging trigger and the cursor read-out line; in the chart's caption
-// row the time zoom, "Fit", "Go to time", "Mark" and "Live", and under its
+// row the time zoom, "Fit", "Stacked", "Go to time", "Mark" and "Live", and under its
 // time labels the line that compares the cursor with the reference cursor.
 // The chart draws the log's markers. Under it the overview strip shows the
 // whole log with the view as a window on it, and a line gives each shown
@@ -71,6 +71,7 @@ public:
     QPushButton* liveButton;   // checked while the chart follows live data as it comes
     QPushButton* markButton;   // a marker at the newest record, while the log records
     QPushButton* fitButton;    // the whole log in the plot (key F)
+    QPushButton* stackedButton;  // pressed in: a lane per shown channel (key S)
     QLineEdit* goToTimeEdit;   // a time or an offset to centre the view on (Ctrl+G)
     QLabel* rangeStatsLine;    // min, mean and max of each shown channel over the records in view
     TrendOverviewStrip* overviewStrip;  // the whole log under the chart, the view as a window on it
@@ -110,6 +111,8 @@ private:
     // The chart log samples on the recording clock while it records.
     void followRecording(bool on);
     void showCursorValues();
+    // Each channel's range in its legend box's and the read-out's tool tips.
+    void showChannelRanges();
     void clearCursorValues();
     void showLive();
     void showReference();

@@ -27,6 +27,15 @@ int limitRow(float percent, int span, float zoom) { return span - roundRow(perce
 
 int gridRow(int k, int span, int steps) { return roundRow(static_cast<double>(k) * span / steps); }
 
+std::vector<Lane> stackedLanes(int rows, int count, int gap) {
+    std::vector<Lane> lanes;
+    if (count < 1) return lanes;
+    const int height = std::max(1, (rows - (count - 1) * gap) / count);
+    for (int i = 0; i < count; ++i) lanes.push_back({i * (height + gap), height - 1});
+    lanes.back().span = std::max(lanes.back().span, rows - 1 - lanes.back().top);
+    return lanes;
+}
+
 ScaleText scaleText(const TSignalSettings* channel, int steps, float zoom) {
     ScaleText text;
     double bottom = 0;

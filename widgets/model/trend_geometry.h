@@ -26,6 +26,20 @@ int limitRow(float percent, int span, float zoom);
 // The row of horizontal grid line k (0 = top .. steps = bottom).
 int gridRow(int k, int span, int steps);
 
+// A channel's lane in the stacked view: rows top .. top + span.
+struct Lane {
+    int top = 0;
+    int span = 0;
+    int bottom() const { return top + span; }
+};
+
+// `count` lanes of equal height stacked over `rows` rows, the first at the
+// top, `gap` rows between neighbours; the rows left over go to the bottom
+// lane, so the lanes end on the plot's last row. Empty when count < 1; with
+// too few rows every lane gets at least one row and the lowest run past
+// the plot.
+std::vector<Lane> stackedLanes(int rows, int count, int gap);
+
 // The texts of a value scale: steps + 1 labels, the top label first, and
 // the unit drawn above them. Channel null is the percent scale.
 struct ScaleText {

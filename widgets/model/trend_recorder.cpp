@@ -440,10 +440,7 @@ TrendDrawPlan TrendRecorder::nextDraw() {
         viewValid_ = true;
         drawnFirst_ = firstShown_;
         drawnCount_ = 0;
-        for (int i = 0; i < kTrendChannels; ++i) {
-            const int32_t span = channels_[i].digitSpan();
-            if (span != 0) pixelScales_[i] = kvr::pixelScale(plotSpan(), span);
-        }
+        layOutLanes();
     }
     // The first record right of the last column is drawn too, so a line
     // runs right up to the plot's edge.
@@ -462,7 +459,38 @@ TrendDrawPlan TrendRecorder::nextDraw() {
     return plan;
 }
 
+void TrendRecorder::layOutLanes() {
+    int shown = 0;
+    for (const TChSettings& ch : channels_) shown += ch.Visible() ? 1 : 0;
+    const std::vector<Lane> lanes = stacked_ ? stackedLanes(plotRows_, shown, kLaneGap) : std::vector<Lane>{};
+    std::size_t next = 0;
+    for (int i = 0; i < kTrendChannels; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        lanes_[k].reset();
+        if (!lanes.empty() && channels_[k].Visible()) lanes_[k] = lanes[next++];
+        const int span = lanes_[k] ? lanes_[k]->span : plotSpan();
+        const int32_t digits = channels_[k].digitSpan();
+        if (digits != 0) pixelScales_[k] = kvr::pixelScale(span, digits);
+    }
+}
+
+void TrendRecorder::setStacked(bool on) {
+    if (stacked_ == on) return;
+    stacked_ = on;
+    repaint();
+}
+
+std::optional<Lane> TrendRecorder::laneOf(int n) const { return lanes_.at(static_cast<std::size_t>(n - 1)); }
+
+int TrendRecorder::channelBottomRow(int n) const {
+    const std::optional<Lane>& lane = lanes_.at(static_cast<std::size_t>(n - 1));
+    return lane ? lane->bottom() : plotSpan();
+}
+
 int TrendRecorder::channelRow(int n, uint16_t relativeDigit) const {
+    const std::optional<Lane>& lane = lanes_.at(static_cast<std::size_t>(n - 1));
+    if (lane) return lane->top + kvr::channelRow(relativeDigit, pixelScales_[static_cast<std::size_t>(n - 1)], zoom_,
+                                                 lane->span);
     return kvr::channelRow(relativeDigit, pixelScales_.at(static_cast<std::size_t>(n - 1)), zoom_,
                            plotSpan());
 }

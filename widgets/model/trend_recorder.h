@@ -12,6 +12,7 @@
 #include <string>
 
 #include "widgets/model/signal_settings.h"
+#include "widgets/model/trend_geometry.h"
 #include "dashboard/logging/trend_store.h"
 #include "widgets/model/trend_time.h"
 #include "widgets/model/trend_zoom.h"
@@ -129,6 +130,16 @@ public:
     const TTrendLimit& LimitLower() const { return limitLower_; }
     void setLimitLower(const TTrendLimit& limit);
 
+    // The stacked view: each shown channel in a lane of its own, on its own
+    // scale, instead of all of them over the whole plot (the default).
+    bool stacked() const { return stacked_; }
+    void setStacked(bool on);
+    // Channel n's lane in the stacked view at the last full redraw; nothing
+    // when not stacked or the channel is hidden.
+    std::optional<Lane> laneOf(int n) const;
+    // The bottom row channel n's line and fill reach down to.
+    int channelBottomRow(int n) const;
+
     const TRecInfo& RecordInfo() const { return recInfo_; }
     const TVAtCursor& ValueAtCursor() const { return valueAtCursor_; }
     const TrendStore& store() const { return *store_; }
@@ -225,6 +236,9 @@ public:
 private:
     void copyCurrentDigits();
     void refreshBookkeeping();
+    // Each channel's lane (stacked view) and pixels per digit, for a full redraw.
+    void layOutLanes();
+    static constexpr int kLaneGap = 3;  // rows between stacked lanes
     void setFollowing(bool on);
     // Records whose column lies in the plot or just right of it.
     int64_t viewCapacity() const;
@@ -244,6 +258,8 @@ private:
     bool viewing_ = false;            // store_ is another's: no sampling, trimming or loading
     std::array<uint16_t, kTrendChannels> currentDigits_{};
     std::array<double, kTrendChannels> pixelScales_{};
+    bool stacked_ = false;
+    std::array<std::optional<Lane>, kTrendChannels> lanes_{};
 
     bool startRecording_ = true;
     int interval_ = 1000;

@@ -25,6 +25,19 @@ TEST(CursorReadoutTime, TheRecordsTimeOfDayFollowsTheValues) {
     EXPECT_EQ(cursorTimeText(1e300), "1.0000000000000001e+300") << "a damaged stamp as it is";
 }
 
+TEST(CursorReadoutUnits, EachValueCarriesItsUnitAndRangesReadPlainly) {
+    const float values[8] = {3000, 14.7f, -12.48f, -25, 12, 40, 0, 20};
+    const ReadoutUnits units = {"rpm", "", "inHg/psi", "deg", "counts", "F", "counts", "%"};
+    EXPECT_EQ(cursorReadout(values, at(12, 34, 56, 789), units),
+              "RPM= 3000 rpm, MAP= -12.48 inHg/psi, AFR= 14.7, KNOCK= 0 counts, IGN= -25 deg, TP= 12 counts, "
+              "AIR TEMP= 40 F, DUTY= 20 %, TIME= 12:34:56.789")
+        << "an air/fuel ratio has no unit";
+    EXPECT_EQ(channelRangeText("RPM", 0, 10000, "rpm"), "RPM: 0 to 10000 rpm");
+    EXPECT_EQ(channelRangeText("AFR", 7, 20, ""), "AFR: 7 to 20");
+    EXPECT_EQ(channelRangeText("O2", 0.000001, 1, "V"), "O2: 0 to 1 V") << "a lower bound kept off zero reads as 0";
+    EXPECT_EQ(channelRangeText("MAP", -32, 45.5, "inHg/psi"), "MAP: -32 to 45.5 inHg/psi");
+}
+
 TEST(CursorReadoutReference, DifferencesInTheReadOutsOrderAndFormats) {
     const float reference[8] = {3000, 14.7f, -12.48f, -25, 12, 40, 0, 20};
     const float cursor[8] = {3250, 13.2f, -10.02f, -27, 12, 41.4f, 3, 120};
