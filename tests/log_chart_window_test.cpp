@@ -4,6 +4,14 @@
 // the differences from a reference cursor set by a click.
 #include <gtest/gtest.h>
 
+#include <QFile>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+
+#include <QTextBlock>
+
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
@@ -24,6 +32,7 @@
 #include "dashboard/logging/trend_record.h"
 #include "dashboard/ui/log_chart_tab.h"
 #include "dashboard/ui/main_window.h"
+#include "dashboard/ui/window_menu.h"
 #include "dashboard/ui/text_tabs.h"
 #include "support/recording_dialogs.h"
 #include "widgets/ab_led.h"
@@ -342,6 +351,58 @@ TEST(LogChartWindow, OpeningALogWhileRecordingShowsItAndGoStartsANewLog) {
     EXPECT_EQ(win.chart().recorder().store().count(), 1) << "the chart shows it";
     std::remove(file.c_str());
     ::rmdir(dir);
+}
+
+// The lines the text log shows (hidden details left out).
+QStringList shownLines(const TextTabs& texts) {
+    QStringList shown;
+    for (QTextBlock b = texts.textLog->document()->begin(); b.isValid(); b = b.next())
+        if (b.isVisible()) shown << b.text();
+    return shown;
+}
+
+TEST(LogTextWindow, DetailsHidesTheScanAndFetchLinesWhichCopyAndSaveStillHold) {
+    Window win;
+    TextTabs& texts = *win.form.textTabs;
+    win.form.pages->setCurrentWidget(win.form.logTextTab);
+    // The start's port scan found nothing: 40 lines and a count, all details.
+    ASSERT_FALSE(texts.detailsCheck->isChecked()) << "details hidden at start";
+    const int scanLines = texts.textLog->document()->blockCount();
+    ASSERT_GE(scanLines, 41);
+    // A fetch and a link loss as the session reports them.
+    std::vector<std::string> lines = {"COMPORT 3 OPENED", "SENDING D", "FETCH SERIAL TEXT", "SER BUFFER2250",
+                                      "2244", ")" + std::string(2243, 'A'), "RESCALE LOGCHART16", "CONFIG5=0",
+                                      "12:00:01 COM3 no data for 3.0 s", "12:00:14 COM3 link back after 13 s",
+                                      "Saved file:/tmp/run1"};
+    texts.appendToLog(lines);
+    const QStringList watched = {"COMPORT 3 OPENED", "12:00:01 COM3 no data for 3.0 s",
+                                 "12:00:14 COM3 link back after 13 s", "Saved file:/tmp/run1"};
+    EXPECT_EQ(shownLines(texts), watched);
+
+    texts.detailsCheck->click();
+    EXPECT_EQ(shownLines(texts).size(), scanLines + 11);
+    texts.detailsCheck->click();
+    EXPECT_EQ(shownLines(texts), watched);
+
+    // Copy and Save Text hold every line, hidden or not.
+    const QString all = texts.textLog->toPlainText();
+    EXPECT_EQ(all.split('\n').size(), scanLines + 11);
+    texts.copyLogButton->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), all);
+    char dir[] = "/tmp/kvr-savetext-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const QString file = QString(dir) + "/text.txt";
+    win.dialogs.fileAnswers = {file};
+    win.form.menus->saveTextAction->trigger();
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), all + "\n");
+    saved.remove();
+    ::rmdir(dir);
+    // Cancelled, nothing is written and nothing is said.
+    win.dialogs.fileAnswers = {};
+    win.form.menus->saveTextAction->trigger();
+    EXPECT_TRUE(win.dialogs.warnings.isEmpty());
 }
 
 }  // namespace

@@ -139,6 +139,7 @@ void MainWindow::showNote(const QString& text) {
 
 void MainWindow::connectCommands() {
     connect(logChart, &LogChartTab::openClicked, this, [this] { files_->openLog(); });
+    connect(menus->saveTextAction, &QAction::triggered, this, [this] { textTabs->saveText(dialogs_, this); });
     connect(logChart, &LogChartTab::saveClicked, this, [this] { files_->saveLog(); });
     connect(logChart, &LogChartTab::eraseClicked, this, [this] { handle([this] { core_.eraseLog(); }); });
     connect(menus->openLogAction, &QAction::triggered, this, [this] { files_->openLog(); });

@@ -1,6 +1,8 @@
 #include "dashboard/ui/text_tabs.h"
 
 #include <QApplication>
+#include <QSaveFile>
+#include <QTextBlock>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFontDatabase>
@@ -13,11 +15,15 @@
 #include <utility>
 
 #include "dashboard/dashboard_core.h"
+#include "dashboard/session/message_kinds.h"
+#include "dashboard/ui/dialogs.h"
 #include "dashboard/ui/placed_controls.h"
 #include "dashboard/ui/qt_strings.h"
 
 namespace {
 constexpr int kNotesMaxLength = 600;
+// A text log block's user state: a detail line (hidden unless Details is on).
+constexpr int kDetailBlock = 1;
 }
 
 TextTabs::TextTabs(QWidget* logTextTab, QWidget* notesTab, QWidget* utilitiesTab, kvr::DashboardCore& core)
@@ -48,6 +54,42 @@ void TextTabs::buildLogText(QWidget* t, kvr::DashboardCore& core) {
         textLog->selectAll();
         QApplication::clipboard()->setText(textLog->toPlainText());
     });
+    detailsCheck = new QCheckBox("Details", t);
+    detailsCheck->setToolTip("Show the port scan, fetch and rescale lines; hidden, they are still copied and saved");
+    detailsCheck->adjustSize();
+    placeDetailsCheck();
+    connect(detailsCheck, &QCheckBox::toggled, this, &TextTabs::showDetails);
+}
+
+// In the few rows between the text log and the page's foot.
+void TextTabs::placeDetailsCheck() { detailsCheck->move(textLog->x(), textLog->geometry().bottom() + 2); }
+
+void TextTabs::showDetails(bool on) {
+    if (detailsCheck->isChecked() != on) detailsCheck->setChecked(on);
+    QTextDocument* doc = textLog->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (b.userState() == kDetailBlock) b.setVisible(on);
+    }
+    // The layout takes hidden blocks out only when told the text changed.
+    doc->markContentsDirty(0, doc->characterCount());
+    textLog->viewport()->update();
+    QScrollBar* bar = textLog->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+bool TextTabs::saveText(Dialogs& dialogs, QWidget* parent) {
+    const std::optional<QString> name = dialogs.saveFileName(parent, QStringLiteral("kvr-text-log.txt"),
+                                                             QStringLiteral("txt"),
+                                                             QStringLiteral("Text files (*.txt);;All files (*)"));
+    if (!name) return false;
+    QSaveFile file(*name);
+    QByteArray text = textLog->toPlainText().toUtf8();
+    if (!text.isEmpty()) text += '\n';
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        dialogs.warning(parent, QStringLiteral("Text not saved: %1: %2").arg(*name, file.errorString()));
+        return false;
+    }
+    return true;
 }
 
 void TextTabs::buildNotes(QWidget* t) {
@@ -80,6 +122,7 @@ void TextTabs::nameControls() {
     copyLogButton->setObjectName("Button4");
     clearLogButton->setObjectName("ClearMemo");
     textLog->setObjectName("Memo1");
+    detailsCheck->setObjectName("detailsCheck");
     notesEdit->setObjectName("Memo2");
     asmListing->setObjectName("Memo3");
     copyListingButton->setObjectName("Button10");
@@ -97,7 +140,17 @@ void TextTabs::appendToLog(std::vector<std::string>& lines) {
     QScrollBar* bar = textLog->verticalScrollBar();
     const bool following = bar->value() >= bar->maximum() - 1;
     const int keep = bar->value();
-    for (const auto& line : lines) textLog->appendPlainText(latin1(line));
+    const bool details = detailsCheck->isChecked();
+    bool hid = false;
+    for (const auto& line : lines) {
+        textLog->appendPlainText(latin1(line));
+        if (!kvr::isDetailLine(line)) continue;
+        QTextBlock block = textLog->document()->lastBlock();
+        block.setUserState(kDetailBlock);
+        block.setVisible(details);
+        hid = hid || !details;
+    }
+    if (hid) textLog->document()->markContentsDirty(0, textLog->document()->characterCount());
     lines.clear();
     bar->setValue(following ? bar->maximum() : keep);
 }
@@ -132,4 +185,5 @@ void TextTabs::fitToWindow(const kvr::ResizeLayout& r) {
     if (r.memo1Width) memo.setWidth(*r.memo1Width);
     if (r.memo1Height) memo.setHeight(*r.memo1Height);
     textLog->setGeometry(memo);
+    placeDetailsCheck();
 }

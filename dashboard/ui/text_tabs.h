@@ -1,5 +1,6 @@
 // The text tabs: "Log Text" (the message log, its echo switch, the saved
-// file's name, copy and clear), "Notes" (saved with a log, at most 600
+// file's name, copy, clear, Save Text (File menu), and a "Details" switch that shows or hides
+// the scan and fetch lines), "Notes" (saved with a log, at most 600
 // characters, as the values file keeps them) and "Utilities" (the
 // assembler listing of the values image).
 #pragma once
@@ -10,6 +11,7 @@
 
 #include "dashboard/display/window_layout.h"
 
+class Dialogs;
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -35,6 +37,11 @@ public:
     void showAsmListing(const std::vector<std::string>& lines);
     // The text log follows the window's size.
     void fitToWindow(const kvr::ResizeLayout& r);
+    // Save Text: every line of the text log, the hidden details too, to a
+    // text file the user names. Returns whether a file was written.
+    bool saveText(Dialogs& dialogs, QWidget* parent);
+    // Shows or hides the detail lines (scan, fetch, rescale).
+    void showDetails(bool on);
 
     // Log Text
     QLineEdit* savedFileEdit;
@@ -42,6 +49,7 @@ public:
     QPushButton* copyLogButton;
     QPushButton* clearLogButton;
     QPlainTextEdit* textLog;
+    QCheckBox* detailsCheck;  // shows the scan and fetch lines (kept in the text either way)
     // Notes
     QPlainTextEdit* notesEdit;
     // Utilities
@@ -53,4 +61,6 @@ private:
     void buildNotes(QWidget* t);
     void buildUtilities(QWidget* t);
     void nameControls();
+    // The Details switch sits under the text log.
+    void placeDetailsCheck();
 };

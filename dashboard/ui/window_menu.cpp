@@ -16,6 +16,9 @@ WindowMenu::WindowMenu(QMainWindow* window) : QObject(window) {
     exportAction->setToolTip("Export the log, whole or as far as the chart shows it, as MSL, MLG or CSV");
     printValuesAction = file->addAction("Print KVR ecu Values");
     saveAsmAction = file->addAction("Save to &ASM file");
+    saveTextAction = file->addAction("Save &Text Log…");
+    saveTextAction->setObjectName("saveTextAction");
+    saveTextAction->setToolTip("Save every line of the Log Text tab, the hidden details too, to a text file");
     exitAction = file->addAction("E&xit");
     openLogAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     saveLogAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));

@@ -19,6 +19,7 @@ public:
     QAction* exportAction;  // File > Export...
     QAction* printValuesAction;
     QAction* saveAsmAction;
+    QAction* saveTextAction;  // File > Save Text Log...: the Log Text tab's every line
     QAction* exitAction;
     QAction* rescanPortsAction;
     QAction* fullScreenAction;  // F11: the gauges alone, full screen
