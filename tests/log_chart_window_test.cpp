@@ -113,7 +113,7 @@ TEST(LogChartWindow, NewControlsFitTheirTextsAndCoverNothingAt900x680) {
     // Each scale text in the label, each reference line as long as it gets.
     for (int i = 0; i < kvr::timeScaleLevels() + 2; ++i)
         tab.timeZoomOutButton->click();
-    EXPECT_EQ(tab.timeScaleLabel->text(), QStringLiteral("1000 records/pixel"));
+    EXPECT_EQ(tab.timeScaleLabel->text(), QStringLiteral("20000 records/pixel"));
     for (int i = 0; i < kvr::timeScaleLevels() + 2; ++i)
         tab.timeZoomInButton->click();
     EXPECT_EQ(tab.timeScaleLabel->text(), QStringLiteral("4 pixels/record"));

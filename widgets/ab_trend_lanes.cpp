@@ -77,8 +77,9 @@ void TAbTrend::paintLaneScales(QPainter& p) {
         }
         if (right) {
             const QRect column = rightScaleRect_.adjusted(kScaleGap, 0, 0, 0);
+            const QString unit = fm.elidedText(QString::fromStdString(text.unit), Qt::ElideRight, column.width());
             p.drawText(QRect(column.left(), (top + bottom) / 2 - th / 2, column.width(), th),
-                       Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(text.unit));
+                       Qt::AlignLeft | Qt::AlignVCenter, unit);
         }
     }
 }

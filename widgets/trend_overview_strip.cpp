@@ -52,9 +52,9 @@ TrendOverviewStrip::Drawn TrendOverviewStrip::currentState() const {
         d.firstTime = store.at(0).time;
         d.lastTime = store.back().time;
     }
+    d.visible = static_cast<uint32_t>(overviewChannel());
     for (int n = 1; n <= kvr::kTrendChannels; ++n) {
         kvr::TChSettings& ch = chart_->channel(n);
-        if (ch.Visible()) d.visible |= 1u << n;
         d.colours = d.colours * 1000003u + ch.Color() + static_cast<uint64_t>(ch.digitSpan()) * 7u;
     }
     d.size = stripRect().size();
@@ -70,6 +70,14 @@ const QImage& TrendOverviewStrip::envelopeImage() {
         drawEnvelope();
     }
     return image_;
+}
+
+int TrendOverviewStrip::overviewChannel() const {
+    const int left = chart_->LeftScaleCh();
+    if (left > 0 && chart_->channel(left).Visible() && chart_->channel(left).digitSpan() != 0) return left;
+    for (int n = 1; n <= kvr::kTrendChannels; ++n)
+        if (chart_->channel(n).Visible() && chart_->channel(n).digitSpan() != 0) return n;
+    return 0;
 }
 
 // Each column from its lowest to its highest value, scaled to the channel's
@@ -93,9 +101,9 @@ void TrendOverviewStrip::drawEnvelope() {
         if (columns[static_cast<std::size_t>(c)].separator) p.drawLine(c, 0, c, span);
     QVector<QLine> lines;
     lines.reserve(size.width());
-    for (int n = 1; n <= kvr::kTrendChannels; ++n) {
+    const int n = overviewChannel();
+    if (n > 0) {
         kvr::TChSettings& ch = chart_->channel(n);
-        if (!ch.Visible() || ch.digitSpan() == 0) continue;
         const double perDigit = static_cast<double>(span) / ch.digitSpan();
         auto row = [&](uint16_t digit) {
             return span - static_cast<int>(std::clamp(std::lround(digit * perDigit), 0L, static_cast<long>(span)));

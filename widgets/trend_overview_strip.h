@@ -1,6 +1,8 @@
 // The overview strip under a trend chart: the chart's whole log in the
-// strip's width, each column the lowest to highest value of each shown
-// channel over its records, breaks as grey lines and markers as ticks. The
+// strip's width, each column the lowest to highest value over its records
+// of one channel (the left scale's, else the first shown: eight channels'
+// bands would merge into one block at this width), breaks as grey lines
+// and markers as ticks. The
 // records the chart shows are a window on it: a click elsewhere centres the
 // chart there, dragging the window moves the view, dragging its left or
 // right edge zooms the time axis with the other edge held. The strip's
@@ -42,7 +44,7 @@ private:
     struct Drawn {
         int64_t records = -1;
         double firstTime = 0, lastTime = 0;
-        uint32_t visible = 0;
+        uint32_t visible = 0;  // the channel drawn
         uint64_t colours = 0;
         QSize size;
         uint64_t markers = 0;
@@ -52,6 +54,8 @@ private:
         }
     };
     Drawn currentState() const;
+    // The channel the strip draws, 0 for none.
+    int overviewChannel() const;
     void drawEnvelope();
     void drawMarkers(class QPainter& p, const kvr::OverviewMap& map);
     int columnAt(int x) const;

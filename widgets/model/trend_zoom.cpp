@@ -8,7 +8,7 @@ namespace {
 
 // Negative pixels per record stand for several pixels per record; the rest
 // are records per column. 1-2-5 steps keep each step a readable factor.
-constexpr int kLevels[] = {-4, -2, 1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
+constexpr int kLevels[] = {-4, -2, 1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 20000};
 constexpr int kLevelCount = static_cast<int>(sizeof kLevels / sizeof kLevels[0]);
 
 int64_t floorDiv(int64_t a, int64_t b) {
