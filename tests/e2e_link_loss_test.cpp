@@ -57,8 +57,14 @@ TEST(LinkLoss, PauseAndSilenceShowStaleGaugesAndRecordNothing) {
     MainWindow form(port, dialogs);
     form.show();
     TAbTrend* chart = form.logChart->chart;
-    form.logChart->loggingSwitchItems[1]->setChecked(true);  // "Go"
+    // Live data on the chart's default "Stop": the status line says it is
+    // not kept, and where to change that.
     form.connectionBar->openPortButton->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.linkStatus->text().contains("live data"); }, 8000));
+    EXPECT_TRUE(form.linkStatus->text().endsWith("live data, not recording (Log Chart: Stop)"))
+        << form.linkStatus->text().toStdString();
+    EXPECT_EQ(chart->store().count(), 0);
+    form.logChart->loggingSwitchItems[1]->setChecked(true);  // "Go"
     ASSERT_TRUE(QTest::qWaitFor([&] { return chart->store().count() >= 10; }, 8000));
     EXPECT_FALSE(form.gauges->staleOverlay->isVisible());
     EXPECT_TRUE(form.linkStatus->text().endsWith("live data")) << form.linkStatus->text().toStdString();

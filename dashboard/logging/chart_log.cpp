@@ -85,6 +85,18 @@ void ChartLog::followMixtureUnit(const LiveRecord& r) {
         setChannelRange(2, 7, 20, unit);
 }
 
+std::string ChartLog::notRecordingNote() const {
+    if (recording_ || !linkLive_) return "";
+    if (showingOpened_) return "not recording: an opened log is shown (Log Chart: Erase, or Go, records anew)";
+    switch (rules.loggingSwitch) {
+    case kLogStop: return "not recording (Log Chart: Stop)";
+    case kLogThrottleAbove:
+        return "not recording until throttle > " + std::to_string(rules.throttleThreshold) + " (Log Chart: TP >)";
+    case kLogRpmAbove: return "not recording until RPM > " + std::to_string(rules.rpmThreshold) + " (Log Chart: RPM >)";
+    default: return "";
+    }
+}
+
 std::array<std::string, 8> ChartLog::readoutUnits() const {
     return {"rpm", mixtureUnit_ == "O2V" ? "V" : "", mapUnit_, "deg", "counts", std::string(1, airTempUnit_),
             "counts", "%"};

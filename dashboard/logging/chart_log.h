@@ -122,6 +122,10 @@ public:
     // the bytes of a cut-short last record.
     int open(const std::string& path, size_t* cutTail = nullptr);
     bool showingOpenedLog() const { return showingOpened_; }
+    // Why live data is not going into the log, for the window's status line:
+    // "not recording (Log Chart: Stop)", or the threshold it waits for;
+    // empty while it records, or when there is no live data to record.
+    std::string notRecordingNote() const;
     // Empties the log (the journal stays; the caller decides about it).
     void clear();
     void markErased() { note_ = "Log Chart Cleared"; }

@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "dashboard/link/serial_port.h"
@@ -45,12 +46,48 @@ int answerInformationOptions(int argc, char** argv) {
     return -1;
 }
 
+const char kNoDisplay[] =
+    "kvrdash: no graphical session to show the window on (%s).\n"
+    "kvrdash needs a desktop session (X11 or Wayland). To log without one, use\n"
+    "'kvrtool log --port COMn --seconds S -o NAME' (see kvrtool(1)).\n";
+
+// Qt gives up on a missing display with a fatal message and abort(), which a
+// user reads as a crash (status 134, "reinstalling the application may
+// fix..."). While the application starts, a fatal message says what is
+// wrong instead and exits with status 1.
+QtMessageHandler previousHandler = nullptr;
+void startupMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        std::fprintf(stderr, kNoDisplay, "the display could not be opened");
+        std::_Exit(1);
+    }
+    if (previousHandler) previousHandler(type, context, text);
+}
+
+// Whether Qt is left to pick the platform (no -platform argument, no
+// QT_QPA_PLATFORM) and there is no display for it to pick.
+bool noDisplayAtAll(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strncmp(argv[i], "-platform=", 10) == 0) return false;
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform) return false;
+    auto set = [](const char* name) { return std::getenv(name) && *std::getenv(name); };
+    return !set("DISPLAY") && !set("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (const int status = answerInformationOptions(argc, argv); status >= 0) return status;
+    if (noDisplayAtAll(argc, argv)) {
+        std::fprintf(stderr, kNoDisplay, "DISPLAY and WAYLAND_DISPLAY are not set");
+        return 1;
+    }
 
+    previousHandler = qInstallMessageHandler(startupMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(previousHandler);
     QApplication::setApplicationName("KVR Dash & Logger");
     QApplication::setApplicationVersion(KVR_PACKAGE_VERSION);
     QApplication::setDesktopFileName("kvrdash");

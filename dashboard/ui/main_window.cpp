@@ -154,7 +154,10 @@ void MainWindow::connectCommands() {
     connect(menus->markAction, &QAction::triggered, this, &MainWindow::placeMarker);
     connect(logChart, &LogChartTab::markClicked, this, &MainWindow::placeMarker);
     connect(logChart, &LogChartTab::markerRenameAsked, this, &MainWindow::renameMarker);
-    connect(logChart, &LogChartTab::recordingChanged, this, [this](bool on) { fullScreen_->setRecording(on); });
+    connect(logChart, &LogChartTab::recordingChanged, this, [this](bool on) {
+        fullScreen_->setRecording(on);
+        refreshLinkView();
+    });
     connect(analyze, &AnalyzeTab::noted, this, &MainWindow::showNote);
 }
 
@@ -229,7 +232,11 @@ void MainWindow::refreshLinkView() {
     core_.session.checkLink();
     const kvr::LinkState state = core_.session.linkState();
     const QString reason = QString::fromStdString(core_.session.linkStatusText());
-    if (linkStatus->text() != reason) linkStatus->setText(reason);
+    // Live data that the log does not keep says so where the user looks: the
+    // chart's "Stop" is the default, and easy to miss.
+    const std::string note = state == kvr::LinkState::Live ? core_.chartLog.notRecordingNote() : std::string();
+    const QString status = note.empty() ? reason : reason + ", " + QString::fromStdString(note);
+    if (linkStatus->text() != status) linkStatus->setText(status);
     gauges->showLinkState(state, reason);
     logChart->apply();
 }

@@ -193,5 +193,22 @@ TEST(WindowLayout, FollowsTheWindowAboveItsThresholds) {
     EXPECT_FALSE(wide.pageControlHeight.has_value());
 }
 
+TEST_F(ChartRescale, SaysWhyLiveDataIsNotRecorded) {
+    ChartLog& log = core.chartLog;
+    EXPECT_EQ(log.notRecordingNote(), "") << "no live data: nothing to say";
+    log.onLinkChange(LinkChange{LinkState::Waiting, LinkState::Live, 0, 0});
+    log.onRecord(LiveRecord{});
+    EXPECT_EQ(log.notRecordingNote(), "not recording (Log Chart: Stop)");
+    log.setLoggingSwitch(kLogRpmAbove);
+    log.onRecord(LiveRecord{});
+    EXPECT_EQ(log.notRecordingNote(), "not recording until RPM > 3000 (Log Chart: RPM >)");
+    log.setLoggingSwitch(kLogGo);
+    log.onRecord(LiveRecord{});
+    ASSERT_TRUE(log.recording());
+    EXPECT_EQ(log.notRecordingNote(), "");
+    log.onLinkChange(LinkChange{LinkState::Live, LinkState::Silent, 0, 0});
+    EXPECT_EQ(log.notRecordingNote(), "") << "the link's own status says why";
+}
+
 }  // namespace
 }  // namespace kvr
