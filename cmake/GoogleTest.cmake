@@ -16,3 +16,17 @@ if(NOT TARGET GTest::gtest_main)
   endif()
 endif()
 include(GoogleTest)
+
+# Every program that links GoogleTest also links tests/support/test_environment.c,
+# which clears the user's port settings and gives the program folders and a
+# time zone of its own before main runs: the same whether ctest runs it or a
+# developer does by hand. C programs among the tests link the object
+# themselves (target_link_libraries(... kvr_test_environment)).
+add_library(kvr_test_environment OBJECT ${PROJECT_SOURCE_DIR}/tests/support/test_environment.c)
+kvr_warnings(kvr_test_environment)
+get_target_property(kvr_gtest_target GTest::gtest ALIASED_TARGET)
+if(NOT kvr_gtest_target)
+  set(kvr_gtest_target GTest::gtest)
+endif()
+# The target too, not only its objects: that makes every test program wait for them.
+target_link_libraries(${kvr_gtest_target} INTERFACE kvr_test_environment $<TARGET_OBJECTS:kvr_test_environment>)

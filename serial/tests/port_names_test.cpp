@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,8 @@ TEST_F(PortNames, MapFileLocation) {
     EXPECT_EQ(std::string(buf), folders.mapFile());
 
     ::unsetenv("TOLK_PORTS_FILE");
+    const bool hadXdg = std::getenv("XDG_CONFIG_HOME") != nullptr;
+    const std::string savedXdg = hadXdg ? std::getenv("XDG_CONFIG_HOME") : "";
     ::setenv("XDG_CONFIG_HOME", (folders.root() + "/xdg").c_str(), 1);
     SioPortMapFile(buf, sizeof buf);
     EXPECT_EQ(std::string(buf), folders.root() + "/xdg/tolk/ports.conf");
@@ -104,6 +107,9 @@ TEST_F(PortNames, MapFileLocation) {
     EXPECT_EQ(SioPortAssign(4, "/dev/ttyUSB9"), 1) << "its folders are made";
     EXPECT_EQ(nameOf(4).path, "/dev/ttyUSB9");
     ::setenv("HOME", savedHome.c_str(), 1);
+    // Put the configuration folder back, so later tests in this process do
+    // not fall back to the real home's map file.
+    if (hadXdg) ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
     ::setenv("TOLK_PORTS_FILE", folders.mapFile().c_str(), 1);
 
     EXPECT_EQ(SioPortMapFile(buf, 4), static_cast<int>(folders.mapFile().size())) << "full length, cut copy";
