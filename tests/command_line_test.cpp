@@ -3,6 +3,8 @@
 // short is still read, "-o -" is standard output, --help and --version.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,24 +147,51 @@ TEST(KvrtoolInput, AValuesFileWithoutAnImageIsRefused) {
     const std::string truncated = f.dir + "/truncated.KVV";
     writeFile(truncated, kvrsim::defaultValuesImage().substr(0, 1500) + "\r\nnotes\r\n");
     for (const std::string& kvv : {f.random, f.empty, f.log, truncated}) {
-        for (const auto& [name, args] : valuesReaders(f, kvv)) {
-            if (name == "csv") continue;  // csv falls back on the design ranges, below
-            // The assembler listing needs only the configuration bytes, which a cut line 1 still holds.
-            if (name == "asm" && kvv == truncated) continue;
+        for (const auto& [name, args] : valuesReaders(f, kvv))
             expectRefused(kvrtool(args, f.dir), name, kvv);
-        }
     }
-    const ProgramRun cut = kvrtool({"asm", truncated}, f.dir);
-    EXPECT_EQ(cut.status, 0) << cut.err;
-    EXPECT_EQ(lineCount(cut.out), 508);
     EXPECT_FALSE(kvr::fileExists(f.dir + "/out.pdf"));
 
-    // csv reads a log whose values file cannot be decoded on the chart's design
-    // ranges, as opening the log in the window does, and says so.
-    const ProgramRun r = kvrtool({"csv", f.log, "--values", f.random}, f.dir);
+    // csv reads a log whose companion beside it cannot be decoded on the chart's design ranges,
+    // as opening the log in the window does, and says so; the file named with --values above is
+    // refused instead.
+    writeFile(f.dir + "/good.KVV", kvrsim::defaultValuesImage().substr(0, 1999) + "\r\n");
+    const ProgramRun r = kvrtool({"csv", f.log}, f.dir);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(csvRows(r.out).size(), 3u);
     EXPECT_NE(r.err.find("design ranges"), std::string::npos) << r.err;
+}
+
+TEST(KvrtoolInput, EveryCommandDescribesTheSameWrongFileInTheSameWords) {
+    const Files f;
+    const std::string shortLine = f.dir + "/short.KVV", one = f.dir + "/one.KVV",
+                      atLeast = f.dir + "/edge.KVV";
+    writeFile(shortLine, kvrsim::defaultValuesImage().substr(0, 96) + "\r\n");
+    writeFile(one, ")\r\n");
+    writeFile(atLeast, kvrsim::defaultValuesImage().substr(0, 2000) + "\r\n");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {shortLine,
+         shortLine +
+             " is not a values file: line 1 has 96 characters, a values image has 2243 (at least 2000)"},
+        {one, one + " is not a values file: line 1 has 1 character, a values image has 2243 (at least 2000)"},
+        {f.log, f.log + " is not a values file: it holds binary data (byte 1 of line 1 is 0x00)"},
+        {f.empty, f.empty + " is empty, not a values file"},
+    };
+    for (const auto& [kvv, reason] : cases) {
+        for (const auto& [name, args] : valuesReaders(f, kvv)) {
+            const ProgramRun r = kvrtool(args, f.dir);
+            EXPECT_EQ(r.status, 1) << name << " " << kvv;
+            EXPECT_EQ(r.err, "kvrtool " + name + ": " + reason + "\n");
+        }
+    }
+    // Random bytes are binary wherever their first line ends.
+    for (const auto& [name, args] : valuesReaders(f, f.random))
+        expectRefused(kvrtool(args, f.dir), name, f.random, "is not a values file: it holds binary data");
+    // 2000 characters are the least the dashboard decodes; asm and sheets take them.
+    for (const char* command : {"asm", "sheets"}) {
+        const ProgramRun r = kvrtool({command, atLeast}, f.dir);
+        EXPECT_EQ(r.status, 0) << command << ": " << r.err;
+    }
 }
 
 TEST(KvrtoolDecode, InputWithoutALiveRecordIsAFailure) {
@@ -178,12 +207,78 @@ TEST(KvrtoolDecode, InputWithoutALiveRecordIsAFailure) {
         expectRefused(kvrtool({"decode", input}, f.dir), "decode", input, "no live record");
         expectRefused(kvrtool({"decode"}, f.dir, input), "decode", "standard input", "no live record");
     }
+    expectRefused(kvrtool({"decode", spoilt}, f.dir), "decode", spoilt, "(2 lines read)");
+    const std::string junk = f.dir + "/junk.txt";
+    writeFile(junk, "junk\n");
+    expectRefused(kvrtool({"decode", junk}, f.dir), "decode", junk, "(1 line read)");
     ProgramRun r = kvrtool({"decode", good}, f.dir);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(lineCount(r.out), 1);
     r = kvrtool({"decode", "-"}, f.dir, good);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(lineCount(r.out), 1);
+}
+
+TEST(KvrtoolDecode, AtATerminalItSaysItReadsStandardInputAndStillReadsIt) {
+    const Files f;
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string terminal = ::ptsname(master);
+    // Held open here too, so what is typed waits in the terminal until decode reads it.
+    const int slave = ::open(terminal.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    const std::string typed = kvr::sealLiveRecord(kvr::liveRecordBody(kvr::LiveFields{})) + "\n\x04";
+    ASSERT_EQ(::write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    const ProgramRun r = kvrtool({"decode"}, f.dir, terminal);
+    ::close(slave);
+    ::close(master);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(lineCount(r.out), 1) << r.out;
+    EXPECT_EQ(r.err,
+              "kvrtool decode: reading records from standard input (Ctrl-D ends); give a file to read one\n");
+
+    // Not a terminal: nothing to say.
+    const ProgramRun piped = kvrtool({"decode"}, f.dir, f.records);
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.err, "");
+}
+
+TEST(KvrtoolPrint, ThePdfIsTitledWithTheFileGiven) {
+    const Files f;
+    // The PDF's document title, as the writer stores it: UTF-16 big-endian.
+    auto utf16 = [](const std::string& ascii) {
+        std::string out;
+        for (char c : ascii)
+            out += std::string(1, '\0') + c;
+        return out;
+    };
+    const ProgramRun r = kvrtool({"print", "good.KVV", "-o", "-"}, f.dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(utf16("good.KVV")), std::string::npos);
+    EXPECT_EQ(r.out.find(utf16("good.KVL")), std::string::npos) << "a log that was never given";
+    const ProgramRun titled = kvrtool({"print", "good.KVV", "-o", "-", "--title", "Track day"}, f.dir);
+    EXPECT_NE(titled.out.find(utf16("Track day")), std::string::npos);
+}
+
+TEST(KvrtoolLogUsage, AMissingOptionIsNamed) {
+    const std::string dir = scratchDir();
+    for (const auto& [args, missing] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"log"}, "--port COMn, --seconds S and -o NAME are needed"},
+             {{"log", "--seconds", "3"}, "--port COMn and -o NAME are needed"},
+             {{"log", "--port", "COM3", "-o", "run"}, "--seconds S is needed"},
+             {{"log", "--port", "/dev/ttyUSB0", "--seconds", "3"}, "-o NAME is needed"},
+         }) {
+        const ProgramRun r = kvrtool(args, dir);
+        EXPECT_EQ(r.status, 2) << missing;
+        EXPECT_EQ(r.err.rfind("kvrtool log: " + missing + "\nusage: kvrtool log", 0), 0u) << r.err;
+    }
+    for (const std::string port : {"COM0", "COM257", "ttyUSB0", "/"}) {
+        const ProgramRun r = kvrtool({"log", "--port", port, "--seconds", "3", "-o", "run"}, dir);
+        EXPECT_EQ(r.status, 2) << port;
+        EXPECT_NE(r.err.find("--port takes COM1 .. COM256 or a device's path"), std::string::npos) << r.err;
+    }
 }
 
 TEST(KvrtoolCsv, BytesThatAreNotALogChartFileAreRefused) {
@@ -376,6 +471,22 @@ TEST(KvrsimCommandLine, FilesItCannotReadAreNamedWithTheReason) {
         EXPECT_EQ(r.status, 1) << message;
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, "kvrsim: " + message + "\n");
+    }
+}
+
+TEST(KvrsimCommandLine, AValuesFileMustHoldAValuesImage) {
+    const std::string dir = scratchDir();
+    const std::string kvl = dir + "/run.KVL", text = dir + "/notes.KVV";
+    writeFile(kvl, recordBytes({sampleAt(45658.5)}));
+    writeFile(text, "a note, not an image\r\n");
+    for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
+             {kvl, "it holds binary data (byte 1 of line 1 is 0x00)"},
+             {text, "line 1 has 20 characters, a values image has 2243 (at least 2000)"},
+         }) {
+        const ProgramRun r = kvrsim({"--values", path, "--seconds", "0.2"}, dir);
+        EXPECT_EQ(r.status, 1) << path;
+        EXPECT_EQ(r.out, "") << "no device is made";
+        EXPECT_EQ(r.err, "kvrsim: " + path + " is not a values file: " + reason + "\n");
     }
 }
 

@@ -179,14 +179,45 @@ TEST(KvrtoolCsv, ReadsStoredDigitsBackAsTheLogChartDoes) {
         }
     }
 
-    // An image line too short to decode leaves the design ranges, as opening does.
-    ASSERT_TRUE(kvr::writeValuesFile(dir + "/short.KVV", {image.substr(0, 1999), {}}, error)) << error;
-    r = runTool({"csv", kvl, "--values", dir + "/short.KVV", "-o", dir + "/out.csv"}, dir);
+    // A companion whose image line is too short to decode leaves the design ranges, as opening
+    // does; the same file named with --values is refused.
+    ASSERT_TRUE(kvr::writeValuesFile(dir + "/hand.KVV", {image.substr(0, 1999), {}}, error)) << error;
+    r = runTool({"csv", kvl, "-o", dir + "/out.csv"}, dir);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
     rows = csvRows(readWholeFile(dir + "/out.csv"));
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(csvNumber(rows[1][4]), static_cast<float>(-30 + 500 * 0.06));
+    r = runTool({"csv", kvl, "--values", dir + "/hand.KVV"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(dir + "/hand.KVV is not a values file: line 1 has 1999 characters"),
+              std::string::npos)
+        << r.err;
+}
+
+TEST(KvrtoolLog, ThePortMayBeADevicePath) {
+    SimProcess sim({"--setup-every", "0"});
+    PortEnvironment env;  // no COM port stands for the simulator
+    const std::string dir = scratchDir();
+    // The pseudo-terminal itself, and a link to it as /dev/serial/by-id holds links.
+    const std::string link = dir + "/usb-KVR_ECU-if00";
+    ASSERT_EQ(::symlink(sim.device().c_str(), link.c_str()), 0);
+    for (const std::string& device : {sim.device(), link}) {
+        const std::string name = dir + "/run" + std::to_string(device.size());
+        const ToolResult r = runTool({"log", "--port", device, "--seconds", "2.5", "-o", name}, dir);
+        ASSERT_EQ(r.status, 0) << device << ": " << r.err;
+        EXPECT_NE(r.err.find("kvrtool log: logging " + device + " for 2.5 s"), std::string::npos) << r.err;
+        EXPECT_FALSE(readTrendRecords(name + ".KVL").empty()) << device;
+        EXPECT_EQ(valuesLine(name + ".KVV"), kvrsim::defaultValuesImage());
+    }
+
+    const std::string absent = dir + "/no-such-adapter";
+    const ToolResult r = runTool({"log", "--port", absent, "--seconds", "1", "-o", dir + "/absent"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("kvrtool log: cannot open " + absent + ": No such file or directory", 0), 0u)
+        << r.err;
+    EXPECT_FALSE(kvr::fileExists(dir + "/absent.KVV"));
 }
 
 TEST(KvrtoolLogAndCsv, BadUsageExits2AndMissingFilesOrPortsExit1) {

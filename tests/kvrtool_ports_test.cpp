@@ -3,6 +3,8 @@
 // the errors of each.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "serial/tests/device_folders.h"
 #include "tool_process.h"
 
@@ -53,10 +55,41 @@ TEST_F(KvrtoolPorts, AssignWritesTheMapFile) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "COM5=" + byId() + " in " + folders.mapFile() + "\n");
     EXPECT_NE(folders.readMap().find("\nCOM5=" + byId() + "\n"), std::string::npos);
+}
 
-    const ToolResult absent = run({"ports", "--assign", "COM6", "/dev/kvr-test-absent"});
-    EXPECT_EQ(absent.status, 0);
-    EXPECT_NE(absent.err.find("/dev/kvr-test-absent is not present now"), std::string::npos) << absent.err;
+TEST_F(KvrtoolPorts, AssignRefusesADeviceThatIsNotThereUnlessForced) {
+    const std::string before = folders.readMap();
+    for (const std::string& device : {std::string("/dev/kvr-test-absent"), std::string("kvr-test-absent")}) {
+        const ToolResult absent = run({"ports", "--assign", "COM6", device});
+        EXPECT_EQ(absent.status, 1);
+        EXPECT_EQ(absent.out, "");
+        const std::string path = device[0] == '/' ? device : folders.dev() + "/" + device;
+        EXPECT_EQ(absent.err,
+                  "kvrtool ports: " + path +
+                      " is not present: No such file or directory; nothing written (--force writes COM6=" +
+                      device + " all the same)\n");
+    }
+    const std::string plain = folders.root() + "/plain-file";
+    std::ofstream(plain) << "not a device\n";
+    const ToolResult notDevice = run({"ports", "--assign", "COM6", plain});
+    EXPECT_EQ(notDevice.status, 1);
+    EXPECT_NE(notDevice.err.find("is not a serial device"), std::string::npos) << notDevice.err;
+    EXPECT_EQ(folders.readMap(), before) << "nothing written";
+
+    const ToolResult forced = run({"ports", "--assign", "COM6", "/dev/kvr-test-absent", "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(forced.err, "");
+    EXPECT_NE(folders.readMap().find("\nCOM6=/dev/kvr-test-absent\n"), std::string::npos);
+    EXPECT_EQ(run({"ports", "--force"}).status, 2) << "--force goes with --assign";
+}
+
+TEST_F(KvrtoolPorts, AssignSaysWhenTheEnvironmentOverridesTheMap) {
+    ::setenv("TOLK_COM5", pty->path().c_str(), 1);
+    const ToolResult r = run({"ports", "--assign", "COM5", folders.dev() + "/ttyACM0"});
+    ::unsetenv("TOLK_COM5");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "kvrtool ports: note: TOLK_COM5 is set and names " + pty->path() +
+                         "; it comes before the port map as long as it is set\n");
 }
 
 TEST_F(KvrtoolPorts, BadUsageAndUnwritableMap) {
@@ -73,7 +106,7 @@ TEST_F(KvrtoolPorts, BadUsageAndUnwritableMap) {
         EXPECT_NE(r.err.find("usage: kvrtool ports"), std::string::npos) << r.err;
     }
     ::setenv("TOLK_PORTS_FILE", (folders.root() + "/tool.out/ports.conf").c_str(), 1);  // under a file
-    const ToolResult r = run({"ports", "--assign", "COM5", "/dev/x"});
+    const ToolResult r = run({"ports", "--assign", "COM5", "/dev/x", "--force"});
     ::setenv("TOLK_PORTS_FILE", folders.mapFile().c_str(), 1);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "kvrtool ports: cannot write the port map " + folders.root() +

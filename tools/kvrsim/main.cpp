@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dashboard/values/values_image_check.h"
 #include "default_values_image.h"
 #include "ecu_simulator.h"
 #include "offline_log.h"
@@ -39,6 +40,15 @@ bool readFirstLine(const std::string& path, std::string& line, std::string& why)
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
+}
+
+// Line 1 of a values file, refused unless it can be a values image: the
+// peer would take anything else for a broken ECU.
+bool readValuesLine(const std::string& path, std::string& line, std::string& why) {
+    if (!readFirstLine(path, line, why)) return false;
+    const std::string problem = kvr::valuesImageProblem(line);
+    if (!problem.empty()) why = path + " is not a values file: " + problem;
+    return problem.empty();
 }
 
 bool readRecords(const std::string& path, std::vector<std::string>& records, std::string& why) {
@@ -139,7 +149,7 @@ int serve(kvrsim::EcuSimulator& sim, const kvrsim::SimOptions& o) {
 bool mapDriveEngine(const kvrsim::SimOptions& o, const std::string& served, kvrsim::EngineModel& engine,
                     std::string& why) {
     std::string reference = kvrsim::defaultValuesImage();
-    if (!o.fuelReferenceFile.empty() && !readFirstLine(o.fuelReferenceFile, reference, why)) return false;
+    if (!o.fuelReferenceFile.empty() && !readValuesLine(o.fuelReferenceFile, reference, why)) return false;
     const auto fuel = kvrsim::makeFuelModel(served, reference, o.fuelError, why);
     if (!fuel) {
         why = "the map drive cannot fuel by this image: " + why;
@@ -159,7 +169,7 @@ int main(int argc, char** argv) {
     if (const int status = kvrsim::parseOptions(argc, argv, o); status != kvrsim::kGoOn) return status;
     std::string image = kvrsim::defaultValuesImage();
     std::string why;
-    if (!o.valuesFile.empty() && !readFirstLine(o.valuesFile, image, why)) {
+    if (!o.valuesFile.empty() && !readValuesLine(o.valuesFile, image, why)) {
         std::fprintf(stderr, "kvrsim: %s\n", why.c_str());
         return 1;
     }

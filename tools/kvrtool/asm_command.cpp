@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/values/asm_listing.h"
+#include "values_input.h"
 
 namespace kvrtool {
 
@@ -26,11 +27,7 @@ int runAsm(const Args& args) {
     if (input.empty()) return usageError("asm", "expects one .KVV file");
 
     kvr::ValuesFile file;
-    std::string error;
-    if (!kvr::readValuesFile(input, file, error)) {
-        std::fprintf(stderr, "kvrtool asm: %s\n", error.c_str());
-        return 1;
-    }
+    if (!readValuesImage("asm", input, file)) return 1;
     // The dashboard fills the sheets when it loads a values file, and the first fill switches the
     // date and time separators to "_".
     const kvr::AsmListing listing =

@@ -14,6 +14,13 @@ struct CommandText {
 
 // What a command does, beyond its usage line; wrapped for an 80-column terminal.
 const CommandText kCommandTexts[] = {
+    {"ports",
+     "Without arguments, scans COM1 .. COM40 as the dashboard does and prints its lines.\n"
+     "--devices lists the serial devices present: node, COM name, /dev/serial/by-id name,\n"
+     "USB ids, maker and product. --assign COMn DEVICE makes COMn stand for DEVICE in the\n"
+     "port map file, by its /dev/serial/by-id name when it has one. A DEVICE that is not\n"
+     "present (or not a character device) is refused and nothing is written; --force\n"
+     "writes it all the same, for an adapter that is not plugged in yet.\n"},
     {"asm",
      "Writes the configuration bytes of the values image in FILE.KVV as assembler source\n"
      "(\"ORG $0800\", one \"FCB\" line per byte), with CR LF line ends, as the dashboard's\n"
@@ -24,9 +31,15 @@ const CommandText kCommandTexts[] = {
      "file proposes. -o - writes the PDF to standard output.\n"},
     {"sheets",
      "Decodes the values image on line 1 of FILE.KVV as the dashboard does after loading a\n"
-     "log, and prints each text-log line of the decode as \"log<TAB>line\", then every cell\n"
-     "of the parameter sheets StringGrid1 .. StringGrid25 as \"StringGridN<TAB>row<TAB>text\"\n"
-     "(two-column grids add \"<TAB>text\" of the second column).\n"},
+     "log, and prints the parameter sheets tab by tab (Fuel, Ignition, Options, Air Temp):\n"
+     "each table under its name (\"Rpm Fuel numbers\" ...) with its bins and numbers in\n"
+     "two columns, and each group of settings with captions and values in two columns.\n"
+     "--json prints the same as one JSON object: \"tables\" (name, tab, bins, values) and\n"
+     "\"settings\" (name, tab, items of caption and value).\n"
+     "--grid keeps the form earlier versions printed by default, byte for byte, for\n"
+     "scripts: each text-log line of the decode as \"log<TAB>line\", then every cell of the\n"
+     "grids StringGrid1 .. StringGrid25 as \"StringGridN<TAB>row<TAB>text\" (two-column\n"
+     "grids add \"<TAB>text\" of the second column).\n"},
     {"decode",
      "Reads live records (the ECU's lines that start with \"*\"), one per line, from FILE or\n"
      "standard input, through the dashboard's framer and decoder, and prints one JSON object\n"
@@ -50,7 +63,8 @@ const CommandText kCommandTexts[] = {
      "read up to its last whole record, with a warning. -o - is standard output. The same\n"
      "as kvrtool export FILE.KVL -o OUT --format csv.\n"},
     {"log",
-     "Logs without the window: checks it can write NAME, opens COMn, fetches the values\n"
+     "Logs without the window: checks it can write NAME, opens the port (COMn, or a\n"
+     "device's path such as /dev/ttyUSB0 or /dev/serial/by-id/...), fetches the values\n"
      "image and polls, recording the eight chart channels every 100 ms while fresh live\n"
      "records arrive, and every good live record in full to the data log NAME.msl (MSL text:\n"
      "every field with its unit, see kvrtool export). A gap (a silent ECU, a device gone)\n"
@@ -110,6 +124,7 @@ const char kNames[] =
     "  FILE.KVL  log chart file: the log chart's eight channels, one 24-byte record a sample\n"
     "  COMn      serial port n as the dashboard's port list names it (COM1 and up); see\n"
     "            \"Serial ports on Linux\" in the README for the device behind each\n"
+    "  DEVICE    a serial device's path: /dev/ttyUSB0, /dev/serial/by-id/..., /dev/pts/3\n"
     "  -o -      standard output\n"
     "exit status: 0 success, 1 failure (one line on stderr), 2 bad usage\n";
 

@@ -1,6 +1,7 @@
 // kvrtool decode: live records through the dashboard's own framer and
 // decoder, one JSON object per decoded record.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -8,17 +9,16 @@
 #include <cstring>
 
 #include "commands.h"
+#include "counted.h"
 #include "dashboard/dashboard_core.h"
-#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/decode/text_numbers.h"
+#include "dashboard/link/memory_serial_port.h"
 #include "dashboard/logging/log_files.h"
 #include "json_writer.h"
+#include "values_input.h"
 
 namespace kvrtool {
 namespace {
-
-// The dashboard decodes a values file only when its first line can hold the image's bytes.
-constexpr std::size_t kMinimumImageLength = 2000;
 
 std::string hexColor(uint32_t c) {
     char buf[8];
@@ -127,20 +127,9 @@ int parseDecodeOptions(const Args& args, DecodeOptions& o) {
 bool holdValues(kvr::DashboardCore& core, const std::string& valuesFile) {
     kvr::Session& session = core.session;
     if (!valuesFile.empty()) {
-        kvr::ValuesFile file;
-        std::string error;
-        if (!kvr::readValuesFile(valuesFile, file, error)) {
-            std::fprintf(stderr, "kvrtool decode: %s\n", error.c_str());
-            return false;
-        }
         // A fetched image is whole; a shorter line 1 is not one, as loading a log judges it.
-        if (file.valuesText.size() < kMinimumImageLength) {
-            std::fprintf(
-                stderr,
-                "kvrtool decode: line 1 of %s has %zu characters, a values image needs at least %zu\n",
-                valuesFile.c_str(), file.valuesText.size(), kMinimumImageLength);
-            return false;
-        }
+        kvr::ValuesFile file;
+        if (!readValuesImage("decode", valuesFile, file)) return false;
         session.valuesSource = "ecu";
         session.valuesText = file.valuesText;
         core.fillSheets();
@@ -170,7 +159,8 @@ int finishDecode(const std::string& inputName, int readError, int decoded, long 
         return 1;
     }
     if (decoded == 0) {
-        std::fprintf(stderr, "kvrtool decode: no live record in %s (%ld lines read)\n", inputName.c_str(), lines);
+        std::fprintf(stderr, "kvrtool decode: no live record in %s (%s read)\n", inputName.c_str(),
+                     counted(lines, "line").c_str());
         return 1;
     }
     return 0;
@@ -200,6 +190,11 @@ int runDecode(const Args& args) {
         std::fprintf(stderr, "kvrtool decode: %s\n", error.c_str());
         return 1;
     }
+    // Typed records are rare; someone at a terminal more likely forgot the file name.
+    if (fromStdin && ::isatty(STDIN_FILENO))
+        std::fprintf(stderr,
+                     "kvrtool decode: reading records from standard input (Ctrl-D ends); give a file to "
+                     "read one\n");
     std::vector<std::string> memo;
     DecodedRecords decoded;
     core.session.addSink(decoded);

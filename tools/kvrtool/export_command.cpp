@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "commands.h"
+#include "counted.h"
 #include "dashboard/datalog/log_export.h"
 #include "dashboard/datalog/log_stats.h"
 #include "log_sources.h"
@@ -83,8 +84,8 @@ int runExport(const Args& args) {
     }
     if (!source.reader().note().empty())
         std::fprintf(stderr, "kvrtool export: note: %s\n", source.reader().note().c_str());
-    std::fprintf(stderr, "kvrtool export: %lld rows and %d markers written to %s (%s)\n",
-                 static_cast<long long>(r.rows), r.markers, a.output.c_str(), kvr::exportFormatName(*format));
+    std::fprintf(stderr, "kvrtool export: %s and %s written to %s (%s)\n", counted(r.rows, "row").c_str(),
+                 counted(r.markers, "marker").c_str(), a.output.c_str(), kvr::exportFormatName(*format));
     if (a.stats) std::fputs(kvr::statsText(source.reader().header(), stats).c_str(), a.output == "-" ? stderr : stdout);
     return 0;
 }

@@ -31,6 +31,12 @@ public:
         return raw(key, list + "]");
     }
     JsonObject& object(const char* key, const JsonObject& inner) { return raw(key, inner.text()); }
+    JsonObject& objects(const char* key, const std::vector<JsonObject>& items) {
+        std::string list = "[";
+        for (size_t i = 0; i < items.size(); ++i)
+            list += (i ? "," : "") + items[i].text();
+        return raw(key, list + "]");
+    }
     std::string text() const { return "{" + body_ + "}"; }
 
     static std::string quote(const std::string& s) {

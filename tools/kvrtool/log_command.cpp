@@ -19,17 +19,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "commands.h"
+#include "counted.h"
 #include "dashboard/dashboard_core.h"
+#include "dashboard/link/port_error.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/logging/sample_journal.h"
-#include "dashboard/link/port_error.h"
 #include "live_records_csv.h"
 #include "mark_lines.h"
+#include "port_argument.h"
 #include "tolk.h"
 #include "watched_port.h"
 
@@ -39,7 +42,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::milliseconds;
 
-constexpr int kMaxPort = 256;                // COM1..COM256, the library's ports 0..255
 constexpr double kMaxSeconds = 7 * 86400.0;  // a week; the chart keeps its newest 300000 records
 constexpr Ms kProgressInterval{1000};
 // The longest the loop sleeps, so a stop request is seen promptly even if
@@ -68,7 +70,7 @@ void catchSignals() {
 }
 
 struct LogOptions {
-    int port = -1;  // 0-based
+    PortArgument port;
     double seconds = 0;
     std::string name;      // without extension
     int interval = 45;     // data interval in ms; 0: poll again as soon as a record is in
@@ -85,6 +87,14 @@ bool parseWhole(const std::string& v, long lo, long hi, long& out) {
     return true;
 }
 
+// "a", "a and b", "a, b and c".
+std::string listed(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+    return text;
+}
+
 int parseOptions(const Args& args, LogOptions& o) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -97,10 +107,9 @@ int parseOptions(const Args& args, LogOptions& o) {
         if (i + 1 >= args.size()) return usageError("log", a + " needs a value");
         const std::string& v = args[++i];
         if (a == "--port") {
-            long n = 0;
-            if (v.size() <= 3 || v.compare(0, 3, "COM") != 0 || !parseWhole(v.substr(3), 1, kMaxPort, n))
-                return usageError("log", "--port takes COM1 .. COM" + std::to_string(kMaxPort));
-            o.port = static_cast<int>(n - 1);
+            if (!parsePortArgument(v, o.port))
+                return usageError("log", "--port takes COM1 .. COM" + std::to_string(kHighestPort) +
+                                             " or a device's path (/dev/ttyUSB0, /dev/serial/by-id/...)");
         } else if (a == "--seconds") {
             char* end = nullptr;
             const double s = std::strtod(v.c_str(), &end);
@@ -118,9 +127,12 @@ int parseOptions(const Args& args, LogOptions& o) {
             o.name = v;
         }
     }
-    if (o.port < 0) return usageError("log", "--port COMn is needed");
-    if (o.seconds <= 0) return usageError("log", "--seconds S is needed");
-    if (o.name.empty()) return usageError("log", "-o NAME is needed");
+    std::vector<std::string> missing;
+    if (o.port.port < 0) missing.push_back("--port COMn");
+    if (o.seconds <= 0) missing.push_back("--seconds S");
+    if (o.name.empty()) missing.push_back("-o NAME");
+    if (!missing.empty())
+        return usageError("log", listed(missing) + (missing.size() == 1 ? " is" : " are") + " needed");
     // "-o run.KVL" means the pair run.KVL and run.KVV, not run.KVL.KVL.
     const std::string ext = o.name.size() > 4 ? o.name.substr(o.name.size() - 4) : "";
     std::string upper = ext;
@@ -286,8 +298,8 @@ private:
     }
 
     void progress(Clock::duration elapsed) const {
-        std::fprintf(stderr, "kvrtool log: %.0f s of %g s, %d records, %s, %s\n", secondsOf(elapsed), options_.seconds,
-                     core_.chartLog.store().count(),
+        std::fprintf(stderr, "kvrtool log: %.0f s of %g s, %s, %s, %s\n", secondsOf(elapsed),
+                     options_.seconds, counted(core_.chartLog.store().count(), "record").c_str(),
                      core_.session.valuesLoaded ? "values image received" : "waiting for the values image",
                      core_.session.linkStatusText().c_str());
     }
@@ -351,7 +363,8 @@ bool finishDataLog(kvr::DataLog& dataLog, const std::string& name) {
                      std::strerror(errno));
         return false;
     }
-    std::fprintf(stderr, "kvrtool log: saved %lld rows to %s\n", static_cast<long long>(dataLog.rows()), msl.c_str());
+    std::fprintf(stderr, "kvrtool log: saved %s to %s\n", counted(dataLog.rows(), "row").c_str(),
+                 msl.c_str());
     return true;
 }
 
@@ -377,8 +390,8 @@ bool finishLog(kvr::SampleJournal& journal, const kvr::DashboardCore& core, cons
         saved = false;
     }
     if (saved)
-        std::fprintf(stderr, "kvrtool log: saved %d records to %s and %s\n", core.chartLog.store().count(), kvl.c_str(),
-                     kvv.c_str());
+        std::fprintf(stderr, "kvrtool log: saved %s to %s and %s\n",
+                     counted(core.chartLog.store().count(), "record").c_str(), kvl.c_str(), kvv.c_str());
     return saved;
 }
 
@@ -406,7 +419,7 @@ int endStatus(const std::string& com, kvr::LinkState endState, bool imageReceive
 }
 
 int logRun(const LogOptions& options) {
-    const std::string com = "COM" + std::to_string(options.port + 1);
+    const std::string& com = options.port.name;
 
     auto journal = std::make_shared<kvr::SampleJournal>();
     if (!prepareOutput(options.name, *journal)) return 1;
@@ -429,9 +442,10 @@ int logRun(const LogOptions& options) {
     core.dataLog.newPath = [&options] { return options.name + ".msl" + kPartialSuffix; };
     core.session.stopHint = "Ctrl-C or the end of --seconds stops";
     core.session.setDataInterval(std::to_string(options.interval));
-    core.session.openPort(options.port);
+    core.session.openPort(options.port.port);
     if (!core.session.portOpen) {
-        std::fprintf(stderr, "kvrtool log: %s\n", kvr::portOpenError(options.port, port.lastReset).c_str());
+        std::fprintf(stderr, "kvrtool log: %s\n",
+                     portArgumentOpenError(options.port, port.lastReset).c_str());
         journal->closeAndRemove();
         ::unlink((options.name + ".KVV").c_str());
         if (!options.records.empty()) records.remove();

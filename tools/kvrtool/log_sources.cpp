@@ -5,6 +5,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "counted.h"
 #include "dashboard/dashboard_core.h"
 #include "dashboard/datalog/chart_store_reader.h"
 #include "dashboard/datalog/msl_format.h"
@@ -12,6 +13,8 @@
 #include "dashboard/logging/log_files.h"
 #include "dashboard/logging/recovery_logs.h"
 #include "dashboard/logging/trend_file.h"
+#include "dashboard/values/values_image_check.h"
+#include "values_input.h"
 
 namespace kvrtool {
 
@@ -72,17 +75,23 @@ bool checkLogChartFile(const char* command, const std::string& kvl) {
     if (tail > 0)
         std::fprintf(stderr,
                      "kvrtool %s: warning: %s ends in a cut-short record (%zu of %zu bytes), left out; "
-                     "the %d whole records before it are read\n",
-                     command, kvl.c_str(), tail, kvr::kTrendRecordBytes, store.count());
+                     "the %s before it %s read\n",
+                     command, kvl.c_str(), tail, kvr::kTrendRecordBytes,
+                     counted(store.count(), "whole record").c_str(), store.count() == 1 ? "is" : "are");
     return true;
 }
 
-// Decodes the companion's image as opening the log does: only a line 1 of
-// 2000 characters or more is decoded; otherwise the design ranges stay.
-bool applyValuesFile(const char* command, kvr::DashboardCore& core, const std::string& kvl, const std::string& kvv) {
+// Decodes the values file's image as opening the log does: only a line 1 of
+// kShortestDecodedImage characters or more is decoded. A companion found
+// beside the log that cannot be decoded leaves the design ranges, as in the
+// window; a file the user named must be a values file that decodes.
+bool applyValuesFile(const char* command, kvr::DashboardCore& core, const std::string& kvl,
+                     const std::string& kvv, bool named) {
     kvr::ValuesFile file;
     std::string error;
-    if (!kvr::readValuesFile(kvv, file, error)) {
+    if (named) {
+        if (!readValuesImage(command, kvv, file)) return false;
+    } else if (!kvr::readValuesFile(kvv, file, error)) {
         std::fprintf(stderr, "kvrtool %s: %s\n", command, error.c_str());
         return false;
     }
@@ -90,7 +99,12 @@ bool applyValuesFile(const char* command, kvr::DashboardCore& core, const std::s
     core.openedLogFile = kvl;
     core.valuesFileName = kvv;
     core.session.valuesText = file.valuesText;
-    if (core.session.valuesText.size() >= 2000) core.fillSheets();
+    if (core.session.valuesText.size() >= kvr::kShortestDecodedImage) core.fillSheets();
+    if (core.out.sheetFills == 0 && named) {
+        std::fprintf(stderr, "kvrtool %s: %s holds no values image that can be decoded\n", command,
+                     kvv.c_str());
+        return false;
+    }
     if (core.out.sheetFills == 0)
         std::fprintf(stderr,
                      "kvrtool %s: note: %s holds no values image that can be decoded; design ranges used\n", command,
@@ -101,10 +115,11 @@ bool applyValuesFile(const char* command, kvr::DashboardCore& core, const std::s
 bool openChartFile(const char* command, const std::string& kvl, std::string kvv, OpenedLog& log) {
     if (!checkLogChartFile(command, kvl)) return false;
     kvr::DashboardCore& core = log.core;
-    if (kvv.empty()) kvv = kvr::findCompanion(kvl);
+    const bool named = !kvv.empty();
+    if (!named) kvv = kvr::findCompanion(kvl);
     if (kvv.empty())
         std::fprintf(stderr, "kvrtool %s: note: no values file beside %s; design ranges used\n", command, kvl.c_str());
-    else if (!applyValuesFile(command, core, kvl, kvv))
+    else if (!applyValuesFile(command, core, kvl, kvv, named))
         return false;
     core.chartLog.open(kvl);
     // The markers are kept in the data log beside the chart file; without

@@ -18,14 +18,14 @@ int usageError(const char* name, const std::string& why) {
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> all = {
-        {"ports", "[--devices | --assign COMn DEVICE]", runPorts},
+        {"ports", "[--devices | --assign COMn DEVICE [--force]]", runPorts},
         {"asm", "FILE.KVV [-o OUT]", runAsm},
         {"print", "FILE.KVV -o OUT.pdf [--title TEXT]", runPrint},
-        {"sheets", "FILE.KVV", runSheets},
+        {"sheets", "FILE.KVV [--grid | --json]", runSheets},
         {"decode", "[--values FILE.KVV] [--log-enable N] [FILE]  (RPM and pulse width need --values)", runDecode},
         {"csv", "FILE.KVL [--values FILE.KVV] [-o OUT]  (values file: beside FILE.KVL when not given)", runCsv},
         {"log",
-         "--port COMn --seconds S -o NAME [--interval MS] [--records FILE.csv] [--marks-from-stdin]  (writes NAME.KVL, "
+         "--port COMn|DEVICE --seconds S -o NAME [--interval MS] [--records FILE.csv] [--marks-from-stdin]  (writes NAME.KVL, "
          "NAME.KVV and NAME.msl)",
          runLog},
         {"export", "IN -o OUT [--format msl|mlg|csv] [--from S] [--to S] [--values FILE.KVV] [--stats]", runExport},

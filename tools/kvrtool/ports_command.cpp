@@ -1,30 +1,24 @@
 // kvrtool ports: the dashboard's port scan, COM1..COM40, with its lines; the
 // serial devices present (--devices); a port's device in the port map
-// (--assign COMn DEVICE).
+// (--assign COMn DEVICE), refusing a device that is not there unless --force.
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "dashboard/dashboard_core.h"
+#include "port_argument.h"
 #include "tolk.h"
 
 namespace kvrtool {
 namespace {
-
-// "COMn" with n 1..256, written without leading zeros; -1 for anything else.
-int portFromName(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6 || name.compare(0, 3, "COM") != 0 || name[3] == '0') return -1;
-    int n = 0;
-    for (size_t i = 3; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9') return -1;
-        n = n * 10 + (name[i] - '0');
-    }
-    return n <= 256 ? n - 1 : -1;
-}
 
 std::string orDash(const std::string& text) { return text.empty() ? "-" : text; }
 
@@ -45,10 +39,33 @@ int listDevices() {
     return 0;
 }
 
-int assign(const std::string& comName, const std::string& device) {
-    const int port = portFromName(comName);
+// Where DEVICE is: a path, or a name under the device folder, as the port map reads it.
+std::string devicePath(const std::string& device) {
+    if (device[0] == '/') return device;
+    const char* root = std::getenv("TOLK_DEVICE_ROOT");
+    return std::string(root != nullptr && *root != '\0' ? root : "/dev") + "/" + device;
+}
+
+// Why DEVICE cannot stand for a port now; empty when it is a character device that is present.
+std::string absentDeviceReason(const std::string& device) {
+    const std::string path = devicePath(device);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return path + " is not present: " + std::strerror(errno);
+    if (!S_ISCHR(st.st_mode)) return path + " is not a serial device (not a character device)";
+    return {};
+}
+
+int assign(const std::string& comName, const std::string& device, bool force) {
+    const int port = portFromComName(comName);
     if (port < 0) return usageError("ports", "'" + comName + "' is not a port name COM1..COM256");
     if (device.empty()) return usageError("ports", "no device given");
+    if (!force) {
+        if (const std::string why = absentDeviceReason(device); !why.empty()) {
+            std::fprintf(stderr, "kvrtool ports: %s; nothing written (--force writes %s=%s all the same)\n",
+                         why.c_str(), comName.c_str(), device.c_str());
+            return 1;
+        }
+    }
     char file[512] = "";
     SioPortMapFile(file, sizeof file);
     const int r = SioPortAssign(port, device.c_str());
@@ -64,12 +81,11 @@ int assign(const std::string& comName, const std::string& device) {
     std::printf("%s\n", source == 2 ? (comName + "=" + written + " in " + file).c_str()
                                     : (comName + "=" + device + " in " + file).c_str());
     if (source == 1)
-        std::fprintf(stderr, "kvrtool ports: note: TOLK_%s is set and names %s while it is\n",
-                     comName.c_str(), written);
-    struct stat st {};
-    const std::string check = source == 2 ? std::string(written) : device;
-    if (::stat(check.c_str(), &st) != 0)
-        std::fprintf(stderr, "kvrtool ports: note: %s is not present now\n", check.c_str());
+        std::fprintf(
+            stderr,
+            "kvrtool ports: note: TOLK_%s is set and names %s; it comes before the port map as long as "
+            "it is set\n",
+            comName.c_str(), written);
     return 0;
 }
 
@@ -77,10 +93,16 @@ int assign(const std::string& comName, const std::string& device) {
 
 int runPorts(const Args& args) {
     if (args.size() == 1 && args[0] == "--devices") return listDevices();
-    if (!args.empty() && args[0] == "--assign") {
-        if (args.size() != 3) return usageError("ports", "--assign takes COMn and a device");
-        return assign(args[1], args[2]);
+    // --force may stand anywhere around --assign COMn DEVICE.
+    Args rest;
+    std::copy_if(args.begin(), args.end(), std::back_inserter(rest),
+                 [](const std::string& a) { return a != "--force"; });
+    const bool force = rest.size() != args.size();
+    if (!rest.empty() && rest[0] == "--assign") {
+        if (rest.size() != 3) return usageError("ports", "--assign takes COMn and a device");
+        return assign(rest[1], rest[2], force);
     }
+    if (force) return usageError("ports", "--force goes with --assign");
     if (!args.empty()) return usageError("ports", "unknown argument '" + args[0] + "'");
     kvr::TolkSerialPort port;
     kvr::DashboardCore core(port);

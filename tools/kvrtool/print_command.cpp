@@ -12,13 +12,11 @@
 #include "dashboard/logging/log_files.h"
 #include "dashboard/values/parameter_sheets.h"
 #include "dashboard/values/ui/report_output.h"
+#include "values_input.h"
 
 namespace kvrtool {
 
 namespace {
-
-// The dashboard decodes a values file only when its first line can hold the image's bytes.
-constexpr std::size_t kMinimumImageLength = 2000;
 
 struct PrintArgs {
     std::string input;
@@ -72,22 +70,17 @@ int runPrint(const Args& args) {
     if (!parse(args, options, why)) return usageError("print", why);
 
     kvr::ValuesFile file;
-    std::string error;
-    if (!kvr::readValuesFile(options.input, file, error)) return fail(error);
-    if (file.valuesText.size() < kMinimumImageLength)
-        return fail("line 1 of " + options.input + " has " + std::to_string(file.valuesText.size()) +
-                    " characters, a values image needs at least " + std::to_string(kMinimumImageLength));
+    if (!readValuesImage("print", options.input, file)) return 1;
 
-    // The open dialog chose the chart file; the values file is its companion.
-    std::string chartFile = options.input;
-    chartFile.back() = 'L';
+    // The title is the file the user named: the window proposes the log it opened, and here the
+    // values file is what was opened.
     kvr::ParameterSheets sheets;
-    const kvr::FillOutcome outcome =
-        sheets.valuestogridcells(file.valuesText, kvr::systemFillContext("pcdisk", options.input, chartFile));
+    const kvr::FillOutcome outcome = sheets.valuestogridcells(
+        file.valuesText, kvr::systemFillContext("pcdisk", options.input, options.input));
     if (!outcome.decoded)
         return fail(options.input + ": " +
                     (outcome.memoLines.empty() ? "not decoded" : outcome.memoLines[0]));
-    const std::string title = options.title.value_or(outcome.proposedTitle.value_or(chartFile));
+    const std::string title = options.title.value_or(outcome.proposedTitle.value_or(options.input));
 
     // Fonts need a GUI application, and a command-line tool must run without a display.
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);

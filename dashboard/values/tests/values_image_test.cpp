@@ -2,6 +2,7 @@
 
 #include "dashboard/values/values_image.h"
 #include "dashboard/values/values_image_builder.h"
+#include "dashboard/values/values_image_check.h"
 
 namespace kvr {
 namespace {
@@ -55,6 +56,27 @@ TEST(ValuesImageTest, NonHexPairIsUnreadableAndNamesItsFirstBadCharacter) {
     EXPECT_EQ(image.badPositionOfByte(53), 109);
     EXPECT_EQ(image.badPositionOfByte(54), 110);
     EXPECT_EQ(image.badPositionOfByte(52), 0);
+}
+
+TEST(ValuesImageCheckTest, BinaryBytesAndShortLinesAreNotAnImage) {
+    const std::string image = ValuesImageBuilder().text();
+    EXPECT_EQ(valuesImageProblem(image), "");
+    EXPECT_EQ(valuesImageProblem(image.substr(0, 2000)), "") << "the least the dashboard decodes";
+    EXPECT_EQ(valuesImageProblem(image.substr(0, 1999)),
+              "line 1 has 1999 characters, a values image has 2243 (at least 2000)");
+    EXPECT_EQ(valuesImageProblem(""), "line 1 has 0 characters, a values image has 2243 (at least 2000)");
+
+    std::string tabbed = image;
+    tabbed[2100] = '\t';
+    EXPECT_EQ(valuesImageProblem(tabbed), "") << "a tab is text";
+    std::string deleted = image;
+    deleted[2100] = '\x7f';
+    EXPECT_EQ(valuesImageProblem(deleted), "it holds binary data (byte 2101 of line 1 is 0x7F)");
+    EXPECT_EQ(valuesImageProblem(image + '\r'), "it holds binary data (byte 2244 of line 1 is 0x0D)");
+    // Notes are the user's; a NUL in them speaks for binary only when line 1 is no image either.
+    EXPECT_EQ(valuesImageProblem(image, {std::string("a\0b", 3)}), "");
+    EXPECT_EQ(valuesImageProblem("@(#", {"text", std::string("a\0b", 3)}),
+              "it holds binary data (byte 2 of line 3 is 0x00)");
 }
 
 }  // namespace
