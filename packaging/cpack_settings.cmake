@@ -11,6 +11,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "dashboard and data logger for the KVR engine control unit")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# One package of the components a /usr install wants: the library and its
+# development files from the multiarch copy (deb_*), not from the copy laid
+# out for the configured prefix.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_COMPONENTS_ALL runtime development deb_library deb_library_development)
 set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/deb_staging_fixups.cmake")
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,9 +1,12 @@
-# Debian packages the project needs, and a helper that installs the missing ones.
-# Sourced by scripts/test and scripts/demo.
+# Debian packages the project needs, a helper that installs the missing ones,
+# and the settings every build the scripts make shares. Sourced by the
+# scripts in scripts/ and bench/.
+# shellcheck shell=bash disable=SC2034  # the lists are for those scripts
 
 # g++-multilib builds the serial library's 32-bit copy (tolk32); qemu-user runs
-# its tests, since these kernels do not run 32-bit programs themselves.
-BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev googletest qt6-base-dev g++-multilib)
+# its tests, since these kernels do not run 32-bit programs themselves. ccache
+# keeps compiled objects across builds and build directories.
+BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev googletest qt6-base-dev g++-multilib ccache)
 TEST_PACKAGES=(qemu-user)
 # scripts/fuzz builds the fuzz targets with clang; libFuzzer and clang's
 # sanitizer runtimes come in its compiler-rt package.
@@ -30,3 +33,20 @@ install_missing() {
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
+
+# Objects compiled in one clone are found again from another: ccache hashes
+# paths under the clone relative to it, and not the build folder (the debug
+# information then names the folder that compiled them first).
+export CCACHE_BASEDIR="${top:-$PWD}" CCACHE_NOHASHDIR=true
+
+# CMake options that send every compile through ccache, one a line; none when
+# ccache is missing. Use: mapfile -t launcher < <(launcher_options)
+launcher_options() {
+    command -v ccache >/dev/null || return 0
+    printf '%s\n' -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+}
+
+# The normal build, build/test: scripts/test, scripts/demo, scripts/screenshots
+# and scripts/make-examples all use it, with the same options, so that none
+# of them reconfigures or rebuilds what another has built.
+NORMAL_BUILD_OPTIONS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)

@@ -5,9 +5,17 @@
 #   installed_tree_check.sh programs PREFIX VERSION
 #   installed_tree_check.sh pkg-config   PREFIX SOURCE WORKDIR [CFLAGS]
 #   installed_tree_check.sh find-package PREFIX SOURCE WORKDIR VERSION [CFLAGS]
+#   installed_tree_check.sh readme-c     PREFIX README WORKDIR KVRSIM [CFLAGS]
 set -euo pipefail
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# The programs run here open ports by number: none of the user's port
+# settings (TOLK_COMn, a port map file) may reach them.
+for name in $(compgen -e); do
+    case $name in TOLK_TEST_*) ;; TOLK_*) unset "$name" ;; esac
+done
+export XDG_CONFIG_HOME=/nonexistent/kvr-packaging-test
 
 libdir_of() {
     local d
@@ -23,7 +31,8 @@ case $mode in
 install)
     build=$1 prefix=$2
     rm -rf "$prefix"
-    cmake --install "$build" --prefix "$prefix"
+    # As the README installs: stripped.
+    cmake --install "$build" --prefix "$prefix" --strip
     ;;
 
 files)
@@ -51,6 +60,16 @@ files)
         share/man/man1/kvrdash.1.gz share/man/man1/kvrtool.1.gz share/man/man1/kvrsim.1.gz \
         share/doc/kvrdash/copyright; do
         [ -s "$prefix/$f" ] || fail "$f is not installed"
+    done
+    # The .deb's multiarch copy of the library is for cpack only.
+    multiarch=$(cc -print-multiarch 2>/dev/null || true)
+    if [ -n "$multiarch" ] && [ "$lib" != "$prefix/lib/$multiarch" ] && [ -e "$prefix/lib/$multiarch" ]; then
+        fail "the package's lib/$multiarch copy is installed as well"
+    fi
+    for f in bin/kvrdash bin/kvrtool bin/kvrsim "${lib#"$prefix"/}/libtolk64.so.$version"; do
+        if readelf -S -W "$prefix/$f" | grep -q -E '\.symtab|\.debug_'; then
+            fail "$f is not stripped ($(stat -c %s "$prefix/$f") bytes)"
+        fi
     done
     # The pkg-config file names the prefix installed into, not the configured one.
     grep -qx "prefix=$prefix" "$lib/pkgconfig/tolk64.pc" || fail "tolk64.pc does not name prefix $prefix"
@@ -97,6 +116,48 @@ find-package)
     # The imported target carries the library's location, so the program runs
     # through its build run path without help.
     env -u LD_LIBRARY_PATH "$work/tolk_consumer"
+    ;;
+
+readme-c)
+    # The README's C example, built and run as the README says for a private
+    # prefix: pkg-config for the flags, LD_LIBRARY_PATH (or a run path) for
+    # the library. It reads the simulator's values image until the simulator
+    # ends and its pseudo-terminal goes away.
+    prefix=$1 readme=$2 work=$3 kvrsim=$4 cflags=${5:-}
+    lib=$(libdir_of "$prefix")
+    rm -rf "$work" && mkdir -p "$work"
+    awk '/^## Using the library from C/ { s = 1 } s && /^```c$/ { c = 1; next } c && /^```$/ { exit } c' \
+        "$readme" >"$work/my.c"
+    [ -s "$work/my.c" ] || fail "no C example under 'Using the library from C' in $readme"
+    export PKG_CONFIG_PATH="$lib/pkgconfig"
+    flags=$(pkg-config --cflags --libs tolk64) || fail "pkg-config does not know tolk64"
+    # shellcheck disable=SC2086  # the flags are words
+    cc -Wall -Wextra -Werror $cflags "$work/my.c" $flags -o "$work/my" ||
+        fail "the README's C example does not build cleanly"
+
+    "$kvrsim" --seconds 2 --link "$work/ecu" >"$work/sim.out" 2>"$work/sim.err" &
+    sim=$!
+    for _ in $(seq 50); do
+        [ -e "$work/ecu" ] && break
+        sleep 0.1
+    done
+    [ -e "$work/ecu" ] || { cat "$work/sim.err" >&2; fail "kvrsim did not start"; }
+    status=0
+    TOLK_COM1="$work/ecu" LD_LIBRARY_PATH="$lib" timeout 20 "$work/my" >"$work/my.out" || status=$?
+    wait "$sim" || true
+    [ "$status" -eq 0 ] || fail "the README's C example exited with $status"
+    # The answer to "D" is the values image, well over 1000 characters.
+    size=$(wc -c <"$work/my.out")
+    [ "$size" -gt 1000 ] || fail "the README's C example printed $size bytes, not the values image"
+
+    # Built with a run path instead, it finds the library without help; with
+    # no device behind COM1 it then ends with status 1 (127: no library).
+    # shellcheck disable=SC2086
+    cc $cflags "$work/my.c" $flags -Wl,-rpath,"$lib" -o "$work/my-rpath"
+    status=0
+    env -u LD_LIBRARY_PATH TOLK_COM1="$work/no-device" "$work/my-rpath" >/dev/null 2>&1 || status=$?
+    [ "$status" -eq 1 ] || fail "the example built with -Wl,-rpath exited with $status, expected 1"
+    echo "README C example: $size bytes from the simulator"
     ;;
 
 *)
