@@ -204,6 +204,13 @@ TEST(LogChartWindow, LiveAndEndFollowTheNewestRecordAgainAfterAMove) {
     win.startRecording();
     tab.apply();
     EXPECT_TRUE(tab.liveButton->isChecked()) << "lit again when live data comes back";
+
+    // Live data that the log does not record ("Stop") brings the chart nothing to follow.
+    win.log().setLoggingSwitch(kvr::kLogStop);
+    win.log().onRecord(kvr::LiveRecord{});
+    ASSERT_FALSE(win.log().recording());
+    tab.apply();
+    EXPECT_FALSE(tab.liveButton->isChecked());
 }
 
 TEST(LogTextWindow, NewLinesStayInViewUnlessTheUserScrolledUp) {
@@ -371,7 +378,8 @@ TEST(LogTextWindow, DetailsHidesTheScanAndFetchLinesWhichCopyAndSaveStillHold) {
     ASSERT_GE(scanLines, 41);
     // A fetch and a link loss as the session reports them.
     std::vector<std::string> lines = {"COMPORT 3 OPENED", "SENDING D", "FETCH SERIAL TEXT", "SER BUFFER2250",
-                                      "2244", ")" + std::string(2243, 'A'), "RESCALE LOGCHART16", "CONFIG5=0",
+                                      "2244", ")" + std::string(1200, 'A') + " notes with spaces " + std::string(1024, 'B'),
+                                      "^SETUP 31 04 05 0000     FC", "RESCALE LOGCHART16", "CONFIG5=0",
                                       "12:00:01 COM3 no data for 3.0 s", "12:00:14 COM3 link back after 13 s",
                                       "Saved file:/tmp/run1"};
     texts.appendToLog(lines);
@@ -380,13 +388,13 @@ TEST(LogTextWindow, DetailsHidesTheScanAndFetchLinesWhichCopyAndSaveStillHold) {
     EXPECT_EQ(shownLines(texts), watched);
 
     texts.detailsCheck->click();
-    EXPECT_EQ(shownLines(texts).size(), scanLines + 11);
+    EXPECT_EQ(shownLines(texts).size(), scanLines + 12);
     texts.detailsCheck->click();
     EXPECT_EQ(shownLines(texts), watched);
 
     // Copy and Save Text hold every line, hidden or not.
     const QString all = texts.textLog->toPlainText();
-    EXPECT_EQ(all.split('\n').size(), scanLines + 11);
+    EXPECT_EQ(all.split('\n').size(), scanLines + 12);
     texts.copyLogButton->click();
     EXPECT_EQ(QApplication::clipboard()->text(), all);
     char dir[] = "/tmp/kvr-savetext-XXXXXX";

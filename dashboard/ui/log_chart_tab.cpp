@@ -314,11 +314,11 @@ QWidget* LogChartTab::buildLiveBar(QWidget* page) {
 }
 
 // Green only while the chart follows data that is still coming in: a loaded
-// log, a closed port or a silent link has nothing new to follow, whatever
-// the chart's view.
+// log, a closed port, a silent link or live data the log does not record
+// ("Stop") has nothing new to follow, whatever the chart's view.
 void LogChartTab::showLive() {
     const kvr::ChartLog& log = core_.chartLog;
-    const bool live = chart->following() && log.linkLive() && !log.showingOpenedLog();
+    const bool live = chart->following() && log.linkLive() && log.recording() && !log.showingOpenedLog();
     if (liveButton->isChecked() != live) liveButton->setChecked(live);
 }
 
