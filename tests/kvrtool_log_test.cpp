@@ -208,6 +208,7 @@ TEST(KvrtoolLog, ThePortMayBeADevicePath) {
         const ToolResult r = runTool({"log", "--port", device, "--seconds", "2.5", "-o", name}, dir);
         ASSERT_EQ(r.status, 0) << device << ": " << r.err;
         EXPECT_NE(r.err.find("kvrtool log: logging " + device + " for 2.5 s"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("COM256"), std::string::npos) << "the path names the port: " << r.err;
         EXPECT_FALSE(readTrendRecords(name + ".KVL").empty()) << device;
         EXPECT_EQ(valuesLine(name + ".KVV"), kvrsim::defaultValuesImage());
     }

@@ -118,11 +118,16 @@ void Session::choosePort(int index) {
     closeAndChoose();
 }
 
-void Session::openPort(int number) {
+std::string Session::portLabel() const {
+    return portLabel_.empty() ? "COM" + std::to_string(portNumber + 1) : portLabel_;
+}
+
+void Session::openPort(int number, const std::string& label) {
     // The list holds just this port; one beyond the list's forty keeps its
     // number, since no list item names it.
     portNumber = number;
-    status.ports = {"COM" + std::to_string(number + 1)};
+    portLabel_ = label;
+    status.ports = {portLabel()};
     status.portIndex = 0;
     openChosenPort();
 }

@@ -56,7 +56,11 @@ public:
     void scanPorts();              // fills status.ports, each port opened and closed once
     void choosePort(int index);    // closes what was open and takes the list's item
     void openChosenPort();         // opens it, asks for the values image, starts the tick
-    void openPort(int portNumber); // the same for a port given by number (kvrtool)
+    // The same for a port given by number (kvrtool); `label` names it in the
+    // status and link lines instead of "COMn" (a device path given for it).
+    void openPort(int portNumber, const std::string& label = {});
+    // "COM5", or the label the port was opened with.
+    std::string portLabel() const;
     void closePort();
     void pause();   // stops polling: "S" to the ECU
     void resume();  // polls again
@@ -131,6 +135,7 @@ public:
     LineFramer framer;
 
 private:
+    std::string portLabel_;  // set by openPort(number, label)
     void sendCommand(char letter);
     void poll();         // "Q" unless an answer is pending (or one per tick is sent)
     void sendPollNow();  // "Q", with the answer marked pending

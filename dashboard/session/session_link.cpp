@@ -50,7 +50,7 @@ void Session::checkLink() {
 }
 
 std::string Session::linkStatusText() const {
-    const std::string com = "COM" + std::to_string(portNumber + 1);
+    const std::string com = portLabel();
     const int64_t now = monotonicMs();
     switch (linkState()) {
     case LinkState::Closed: return "No port open: no live data";
@@ -88,7 +88,7 @@ void Session::reportLostDevice(int result) {
     status.receiving = false;
     status.dataError = true;
     port_.done(portNumber);
-    messages_.add(localClockText() + " COM" + std::to_string(portNumber + 1) +
+    messages_.add(localClockText() + " " + portLabel() +
                   " link lost: the device went away; reopening it every second");
 }
 
@@ -107,7 +107,7 @@ void Session::tryReopen() {
     recordSinceOpen_ = false;
     pollSentMs_.reset();
     openedMs_ = now;
-    messages_.add(localClockText() + " COM" + std::to_string(portNumber + 1) + " link back after " +
+    messages_.add(localClockText() + " " + portLabel() + " link back after " +
                   seconds(now - lostMs_) + (valuesLoaded ? ": polling again" : ": asking for the values image"));
     // The image first if none was fetched, then polling, as after an open.
     if (!valuesLoaded) {

@@ -442,7 +442,8 @@ int logRun(const LogOptions& options) {
     core.dataLog.newPath = [&options] { return options.name + ".msl" + kPartialSuffix; };
     core.session.stopHint = "Ctrl-C or the end of --seconds stops";
     core.session.setDataInterval(std::to_string(options.interval));
-    core.session.openPort(options.port.port);
+    // A device path names the port in the status lines, not the number it was given.
+    core.session.openPort(options.port.port, options.port.isPath ? options.port.name : std::string());
     if (!core.session.portOpen) {
         std::fprintf(stderr, "kvrtool log: %s\n",
                      portArgumentOpenError(options.port, port.lastReset).c_str());
