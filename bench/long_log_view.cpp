@@ -79,7 +79,83 @@ double dragFramesPerSecond(TrendOverviewStrip* strip, int frames, int step) {
 void save(MainWindow& form, const QString& dir, const char* name) {
     QApplication::processEvents();
     const QString file = dir + "/" + name;
-    if (form.grab().save(file)) std::printf("  saved %s\n", file.toUtf8().constData());
+    if (form.grab().save(file)) {
+        std::printf("  saved %s\n", file.toUtf8().constData());
+    } else {
+        std::fprintf(stderr, "could not save %s\n", file.toUtf8().constData());
+    }
+}
+
+// Open Log File and Fit, painted: three times; false when the log did not open.
+bool measureOpen(MainWindow& form, RecordingDialogs& dialogs, const std::string& file, long long records) {
+    LogChartTab& tab = *form.logChart;
+    std::vector<double> opens;
+    for (int run = 0; run < 3; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        dialogs.fileAnswers = {QString::fromStdString(file)};
+        tab.openLogButton->click();
+        tab.fitButton->click();
+        form.repaint();
+        QApplication::processEvents();
+        opens.push_back(clock.nsecsElapsed() / 1e9);
+    }
+    if (tab.chart->store().count() != records) {
+        std::fprintf(stderr, "the log did not open: %d records\n", tab.chart->store().count());
+        return false;
+    }
+    const kvr::RecordSpan whole = tab.chart->visibleRecords();
+    std::printf("  Fit shows records %d..%d of %lld at %s\n", whole.first, whole.last, records,
+                tab.timeScaleLabel->text().toUtf8().constData());
+    std::printf("open and paint the whole log: best %.3f s, median %.3f s (target < 1)\n",
+                *std::min_element(opens.begin(), opens.end()), median(opens));
+    return true;
+}
+
+// The overview strip: its envelope drawn afresh (a new size makes it), and
+// just the window over it, as in a drag.
+void measureOverviewPaint(TrendOverviewStrip* strip, long long records) {
+    std::vector<double> fresh, windowOnly;
+    const QSize size = strip->size();
+    for (int i = 0; i < 21; ++i) {
+        strip->resize(size.width(), size.height() + (i % 2 == 0 ? -1 : 0));
+        QElapsedTimer clock;
+        clock.start();
+        strip->repaint();
+        fresh.push_back(clock.nsecsElapsed() / 1e6);
+        clock.restart();
+        strip->repaint();
+        windowOnly.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    strip->resize(size);
+    std::printf("overview strip, envelope of %lld records drawn afresh: median %.2f ms, worst %.2f ms (target < 20)\n",
+                records, median(fresh), *std::max_element(fresh.begin(), fresh.end()));
+    std::printf("overview strip, window only: median %.2f ms\n", median(windowOnly));
+}
+
+// Dragging: zoomed into a pull (one record a pixel), and wider.
+void measureDrags(LogChartTab& tab, long long records) {
+    const struct {
+        int64_t perPixel;
+        const char* what;
+    } zooms[] = {{1, "1 record/pixel"}, {100, "100 records/pixel"}, {1000, "1000 records/pixel"}};
+    for (const auto& z : zooms) {
+        tab.chart->showSpan(records / 2, records / 2 + z.perPixel * tab.chart->plotRect().width() - 1, false);
+        QApplication::processEvents();
+        const double fps = dragFramesPerSecond(tab.overviewStrip, 150, 3);
+        std::printf("dragging the overview window at %s: %.0f frames/s (target >= 30)\n", z.what, fps);
+    }
+}
+
+// One pull at 4 pixels a record, overlaid and stacked: the third drive's 50th pull.
+void saveOnePull(MainWindow& form, const QString& shots, long long records) {
+    LogChartTab& tab = *form.logChart;
+    const int pull = 2 * (5 * 3600 * 10 + kvr::TrendStore::kSeparatorsPerBreak) + 50 * 2400 + 50;
+    const int at = std::min<int>(pull, static_cast<int>(records) - 1);
+    tab.chart->showSpan(at - 90, at + 90, false);
+    save(form, shots, "long-log-pull.png");
+    tab.stackedButton->click();
+    save(form, shots, "long-log-pull-stacked.png");
 }
 
 }  // namespace
@@ -91,6 +167,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--records") == 0 && i + 1 < argc) records = std::atoll(argv[++i]);
         else if (std::strcmp(argv[i], "--shots") == 0 && i + 1 < argc) shots = argv[++i];
+    }
+    if (!shots.isEmpty() && !QDir().mkpath(shots)) {
+        std::fprintf(stderr, "cannot make the folder %s\n", shots.toUtf8().constData());
+        return 1;
     }
     QApplication app(argc, argv);
     const std::string file = QDir::tempPath().toStdString() + "/kvr-long-log-" + std::to_string(::getpid()) + ".KVL";
@@ -110,76 +190,17 @@ int main(int argc, char** argv) {
     LogChartTab& tab = *form.logChart;
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
 
-    // Open Log File and Fit, painted: three times, the best and the median.
-    std::vector<double> opens;
-    for (int run = 0; run < 3; ++run) {
-        QElapsedTimer clock;
-        clock.start();
-        dialogs.fileAnswers = {QString::fromStdString(file)};
-        tab.openLogButton->click();
-        tab.fitButton->click();
-        form.repaint();
-        QApplication::processEvents();
-        opens.push_back(clock.nsecsElapsed() / 1e9);
-    }
+    const bool opened = measureOpen(form, dialogs, file, records);
     std::remove(file.c_str());
-    if (tab.chart->store().count() != records) {
-        std::fprintf(stderr, "the log did not open: %d records\n", tab.chart->store().count());
-        return 1;
-    }
-    const kvr::RecordSpan whole = tab.chart->visibleRecords();
-    std::printf("  Fit shows records %d..%d of %lld at %s\n", whole.first, whole.last, records,
-                tab.timeScaleLabel->text().toUtf8().constData());
-    std::printf("open and paint the whole log: best %.3f s, median %.3f s (target < 1)\n",
-                *std::min_element(opens.begin(), opens.end()), median(opens));
+    if (!opened) return 1;
     if (!shots.isEmpty()) save(form, shots, "long-log-whole.png");
-
-    // The overview strip: its envelope drawn afresh (a new size makes it),
-    // and just the window over it, as in a drag.
-    TrendOverviewStrip* strip = tab.overviewStrip;
-    std::vector<double> fresh, windowOnly;
-    const QSize size = strip->size();
-    for (int i = 0; i < 21; ++i) {
-        strip->resize(size.width(), size.height() + (i % 2 == 0 ? -1 : 0));
-        QElapsedTimer clock;
-        clock.start();
-        strip->repaint();
-        fresh.push_back(clock.nsecsElapsed() / 1e6);
-        clock.restart();
-        strip->repaint();
-        windowOnly.push_back(clock.nsecsElapsed() / 1e6);
-    }
-    strip->resize(size);
-    std::printf("overview strip, envelope of %lld records drawn afresh: median %.2f ms, worst %.2f ms (target < 20)\n",
-                records, median(fresh), *std::max_element(fresh.begin(), fresh.end()));
-    std::printf("overview strip, window only: median %.2f ms\n", median(windowOnly));
-
+    measureOverviewPaint(tab.overviewStrip, records);
     if (!shots.isEmpty()) {
         tab.stackedButton->click();
         save(form, shots, "long-log-stacked.png");
         tab.stackedButton->click();
     }
-
-    // Dragging: zoomed into a pull (records shown one a pixel), and wider.
-    const struct {
-        int64_t perPixel;
-        const char* what;
-    } zooms[] = {{1, "1 record/pixel"}, {100, "100 records/pixel"}, {1000, "1000 records/pixel"}};
-    for (const auto& z : zooms) {
-        tab.chart->showSpan(records / 2, records / 2 + z.perPixel * tab.chart->plotRect().width() - 1, false);
-        QApplication::processEvents();
-        const double fps = dragFramesPerSecond(strip, 150, 3);
-        std::printf("dragging the overview window at %s: %.0f frames/s (target >= 30)\n", z.what, fps);
-    }
-
-    if (!shots.isEmpty()) {
-        // One pull at 4 pixels a record: the third drive's 50th pull.
-        const int pull = 2 * (5 * 3600 * 10 + kvr::TrendStore::kSeparatorsPerBreak) + 50 * 2400 + 50;
-        const int at = std::min<int>(pull, static_cast<int>(records) - 1);
-        tab.chart->showSpan(at - 90, at + 90, false);
-        save(form, shots, "long-log-pull.png");
-        tab.stackedButton->click();
-        save(form, shots, "long-log-pull-stacked.png");
-    }
+    measureDrags(tab, records);
+    if (!shots.isEmpty()) saveOnePull(form, shots, records);
     return 0;
 }
