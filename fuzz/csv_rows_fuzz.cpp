@@ -80,12 +80,7 @@ std::string csvText(kvr::ChartStoreReader& reader) {
     kvr::CsvWriter writer(file);
     KVRFUZZ_CHECK(writer.begin(reader.header()));
     kvr::LogItem item;
-    while (reader.next(item)) {
-        if (item.kind == kvr::LogItem::Row)
-            KVRFUZZ_CHECK(writer.row(item.row));
-        else
-            KVRFUZZ_CHECK(writer.marker(item.marker));
-    }
+    while (reader.next(item)) KVRFUZZ_CHECK(writer.item(item));
     KVRFUZZ_CHECK(writer.finish());
     std::fclose(file);
     std::string text(buffer, size);

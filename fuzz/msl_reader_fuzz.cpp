@@ -56,12 +56,7 @@ std::string mslText(const Table& table) {
     if (file == nullptr) kvrfuzz::fail("open_memstream");
     kvr::MslWriter writer(file);
     KVRFUZZ_CHECK(writer.begin(table.header));
-    for (const kvr::LogItem& item : table.items) {
-        if (item.kind == kvr::LogItem::Row)
-            KVRFUZZ_CHECK(writer.row(item.row));
-        else
-            KVRFUZZ_CHECK(writer.marker(item.marker));
-    }
+    for (const kvr::LogItem& item : table.items) KVRFUZZ_CHECK(writer.item(item));
     KVRFUZZ_CHECK(writer.finish());
     std::fclose(file);
     std::string text(buffer, size);

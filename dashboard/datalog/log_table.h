@@ -90,6 +90,8 @@ public:
     virtual bool row(const LogRow& row) = 0;
     virtual bool marker(const LogMarker& marker) = 0;
     virtual bool finish() = 0;
+    // A row or a marker, whichever the item holds.
+    bool item(const LogItem& item) { return item.kind == LogItem::Row ? row(item.row) : marker(item.marker); }
 };
 
 }  // namespace kvr

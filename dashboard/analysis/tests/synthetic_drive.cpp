@@ -63,7 +63,7 @@ bool writeMsl(const BuiltLog& log, std::FILE* file) {
     MslWriter writer(file);
     bool ok = writer.begin(log.header);
     for (const LogItem& item : log.items)
-        ok = ok && (item.kind == LogItem::Row ? writer.row(item.row) : writer.marker(item.marker));
+        ok = ok && writer.item(item);
     return writer.finish() && ok;
 }
 

@@ -64,7 +64,7 @@ std::string csvText(const LogHeader& header, const std::vector<LogItem>& items) 
     CsvWriter writer(file);
     bool ok = writer.begin(header);
     for (const LogItem& item : items)
-        ok = ok && (item.kind == LogItem::Row ? writer.row(item.row) : writer.marker(item.marker));
+        ok = ok && writer.item(item);
     ok = ok && writer.finish();
     std::string text;
     std::rewind(file);

@@ -118,12 +118,7 @@ std::vector<LogItem> variedItems() {
 
 void writeItems(LogWriter& writer, const LogHeader& header, const std::vector<LogItem>& items) {
     ASSERT_TRUE(writer.begin(header));
-    for (const LogItem& item : items) {
-        if (item.kind == LogItem::Row)
-            ASSERT_TRUE(writer.row(item.row));
-        else
-            ASSERT_TRUE(writer.marker(item.marker));
-    }
+    for (const LogItem& item : items) ASSERT_TRUE(writer.item(item));
     ASSERT_TRUE(writer.finish());
 }
 

@@ -201,7 +201,7 @@ protected:
         MslWriter writer(file_.get());
         ASSERT_TRUE(writer.begin(header_));
         for (const LogItem& item : items_)
-            ASSERT_TRUE(item.kind == LogItem::Row ? writer.row(item.row) : writer.marker(item.marker));
+            ASSERT_TRUE(writer.item(item));
         ASSERT_TRUE(writer.finish());
         EXPECT_EQ(writer.error(), 0);
         std::rewind(file_.get());
