@@ -1,6 +1,5 @@
 // kvrtool print: the one-page values report of a values file as PDF, laid out and painted as the
 // dashboard prints it, after the decode the dashboard makes when it loads that file.
-#include <QGuiApplication>
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "command_output.h"
+#include "headless_painting.h"
 #include "commands.h"
 #include "dashboard/logging/log_files.h"
 #include "dashboard/values/parameter_sheets.h"
@@ -50,13 +50,6 @@ bool parse(const Args& args, PrintArgs& out, std::string& why) {
     return why.empty();
 }
 
-// Qt's notes (a missing XDG_RUNTIME_DIR and the like) would break the one-line stderr contract;
-// only its critical messages get through, and this command reports its own failures.
-void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "kvrtool print: %s\n", qPrintable(message));
-}
-
 int fail(const std::string& message) {
     std::fprintf(stderr, "kvrtool print: %s\n", message.c_str());
     return 1;
@@ -82,13 +75,7 @@ int runPrint(const Args& args) {
                     (outcome.memoLines.empty() ? "not decoded" : outcome.memoLines[0]));
     const std::string title = options.title.value_or(outcome.proposedTitle.value_or(options.input));
 
-    // Fonts need a GUI application, and a command-line tool must run without a display.
-    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    qInstallMessageHandler(quietQtMessages);
-    int argc = 1;
-    char name[] = "kvrtool";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    const HeadlessPainting painting("print");
 
     const kvr::ReportPdf pdf = kvr::valuesReportPdf({sheets.sheets(), sheets.info(), title});
     if (!pdf.outcome.printed) return fail(pdf.outcome.error);
